@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the game and the tests need, if any
+# are missing. Uses sudo only when not run as root.
+set -euo pipefail
+packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils imagemagick xdotool)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  sudo=""
+  [[ $(id -u) -eq 0 ]] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,58 @@
+// Failures are C++ exceptions derived from one Exception that carries the
+// message text. Each kind is a class of its own so callers (and the fatal
+// start-up box, which names the kind) can tell them apart.
+#pragma once
+
+#include <exception>
+#include <string>
+
+namespace skr {
+
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : message_(std::move(message)) {}
+    const std::string& Message() const noexcept { return message_; }
+    const char* what() const noexcept override { return message_.c_str(); }
+    // The kind's class name, as the fatal start-up box shows it.
+    virtual const char* ClassName() const noexcept { return "Exception"; }
+
+private:
+    std::string message_;
+};
+
+#define SKR_EXCEPTION_KIND(Kind, Base)                                   \
+    class Kind : public Base {                                           \
+    public:                                                              \
+        using Base::Base;                                                \
+        const char* ClassName() const noexcept override { return #Kind; } \
+    }
+
+SKR_EXCEPTION_KIND(EInvalidOperation, Exception);
+SKR_EXCEPTION_KIND(EConvertError, Exception);
+SKR_EXCEPTION_KIND(EOutOfResources, Exception);
+SKR_EXCEPTION_KIND(EComponentError, Exception);
+SKR_EXCEPTION_KIND(EPropertyError, Exception);
+SKR_EXCEPTION_KIND(EStreamError, Exception);
+SKR_EXCEPTION_KIND(EFilerError, EStreamError);
+SKR_EXCEPTION_KIND(EReadError, EFilerError);
+SKR_EXCEPTION_KIND(EWriteError, EFilerError);
+SKR_EXCEPTION_KIND(EClassNotFound, EFilerError);
+SKR_EXCEPTION_KIND(EResNotFound, Exception);
+SKR_EXCEPTION_KIND(EInvalidGraphic, Exception);
+SKR_EXCEPTION_KIND(EJPEG, Exception);
+
+// printf-style formatting of a message text ("%s", "%d").
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+// The system's own message texts, shared by the rooms that raise them.
+namespace msg {
+inline constexpr const char* ReadError = "ストリームからの読み込みエラー";
+inline constexpr const char* WriteError = "ストリームへの書き込みエラー";
+inline constexpr const char* AssignError = "%s を %s に代入できません";
+inline constexpr const char* InvalidName = "コンポーネント名に ''%s'' は使えません";
+inline constexpr const char* DuplicateName = "コンポーネント名 %s はすでに使われています";
+inline constexpr const char* NoTimers = "タイマーを取得できません";
+inline constexpr const char* ResNotFound = "%s リソースが見つかりません";
+}  // namespace msg
+
+}  // namespace skr

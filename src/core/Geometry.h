@@ -1,0 +1,40 @@
+// Points and half-open rectangles in pixels (right and bottom excluded).
+#pragma once
+
+#include <algorithm>
+
+namespace skr {
+
+struct TPoint {
+    int x = 0, y = 0;
+};
+
+struct TRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+
+    int Width() const noexcept { return right - left; }
+    int Height() const noexcept { return bottom - top; }
+    bool Empty() const noexcept { return right <= left || bottom <= top; }
+    bool Contains(int x, int y) const noexcept { return x >= left && x < right && y >= top && y < bottom; }
+    bool Contains(const TRect& r) const noexcept {
+        return r.Empty() || (r.left >= left && r.top >= top && r.right <= right && r.bottom <= bottom);
+    }
+    bool Intersects(const TRect& r) const noexcept { return !Intersect(r).Empty(); }
+    TRect Intersect(const TRect& r) const noexcept {
+        return {std::max(left, r.left), std::max(top, r.top), std::min(right, r.right), std::min(bottom, r.bottom)};
+    }
+    // Smallest rectangle holding both; an empty side is ignored.
+    TRect Union(const TRect& r) const noexcept {
+        if (r.Empty()) return *this;
+        if (Empty()) return r;
+        return {std::min(left, r.left), std::min(top, r.top), std::max(right, r.right), std::max(bottom, r.bottom)};
+    }
+    TRect Offset(int dx, int dy) const noexcept { return {left + dx, top + dy, right + dx, bottom + dy}; }
+    bool operator==(const TRect&) const = default;
+};
+
+inline TRect Bounds(int left, int top, int width, int height) noexcept {
+    return {left, top, left + width, top + height};
+}
+
+}  // namespace skr

@@ -1,0 +1,103 @@
+#include "gfx/Canvas.h"
+
+#include <cstring>
+
+#include "gfx/Bitmap.h"
+#include "gfx/Graphic.h"
+
+namespace skr {
+
+void TCanvas::SetClip(std::span<const TRect> rects) noexcept {
+    clipped_ = true;
+    clipCount_ = 0;
+    if (rects.size() > static_cast<size_t>(kMaxClipRects)) {
+        TRect box;
+        for (const TRect& r : rects) box = box.Union(r);
+        clip_[clipCount_++] = box;
+        return;
+    }
+    for (const TRect& r : rects)
+        if (!r.Empty()) clip_[clipCount_++] = r;
+}
+
+// Calls op(clippedDest) for each part of dest inside the surface and clip.
+template <class RowOp>
+void TCanvas::ForEachClipped(const TRect& dest, RowOp&& op) noexcept {
+    const TRect onSurface = dest.Intersect(TRect{0, 0, target_.width, target_.height});
+    if (onSurface.Empty() || !target_.pixels) return;
+    if (!clipped_) {
+        op(onSurface);
+        changed_ = changed_.Union(onSurface);
+        return;
+    }
+    for (int i = 0; i < clipCount_; ++i) {
+        const TRect part = onSurface.Intersect(clip_[i]);
+        if (part.Empty()) continue;
+        op(part);
+        changed_ = changed_.Union(part);
+    }
+}
+
+void TCanvas::FillRect(const TRect& rect) noexcept {
+    if (Brush.Style == TBrushStyle::bsClear) return;
+    const uint32_t px = ColorToPixel(Brush.Color);
+    ForEachClipped(rect, [&](const TRect& r) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            uint32_t* row = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride;
+            for (int x = r.left; x < r.right; ++x) row[x] = px;
+        }
+    });
+}
+
+void TCanvas::CopyRect(const TRect& dest, const TBitmap& bitmap, const TRect& src) noexcept {
+    // Keep only the part of dest whose source lies inside the bitmap.
+    const TRect inBitmap = src.Intersect(TRect{0, 0, bitmap.Width(), bitmap.Height()});
+    const TRect d = dest.Intersect(inBitmap.Offset(dest.left - src.left, dest.top - src.top));
+    const int dx = src.left - dest.left, dy = src.top - dest.top;
+    const TCopyMode mode = CopyMode;
+    ForEachClipped(d, [&](const TRect& r) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            uint32_t* out = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride + r.left;
+            const uint32_t* in = bitmap.Scanline(y + dy) + r.left + dx;
+            const int n = r.right - r.left;
+            switch (mode) {
+                case TCopyMode::cmSrcCopy: std::memcpy(out, in, sizeof(uint32_t) * n); break;
+                case TCopyMode::cmSrcAnd: for (int i = 0; i < n; ++i) out[i] &= in[i]; break;
+                case TCopyMode::cmSrcPaint: for (int i = 0; i < n; ++i) out[i] |= in[i]; break;
+                case TCopyMode::cmSrcInvert: for (int i = 0; i < n; ++i) out[i] ^= in[i]; break;
+            }
+        }
+    });
+}
+
+void TCanvas::TransparentCopy(const TRect& dest, const TBitmap& bitmap, const TRect& src, uint32_t key) noexcept {
+    const TRect inBitmap = src.Intersect(TRect{0, 0, bitmap.Width(), bitmap.Height()});
+    const TRect d = dest.Intersect(inBitmap.Offset(dest.left - src.left, dest.top - src.top));
+    const int dx = src.left - dest.left, dy = src.top - dest.top;
+    ForEachClipped(d, [&](const TRect& r) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            uint32_t* out = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride;
+            const uint32_t* in = bitmap.Scanline(y + dy) + dx;
+            for (int x = r.left; x < r.right; ++x)
+                if (in[x] != key) out[x] = in[x];
+        }
+    });
+}
+
+void TCanvas::CopyPixels(const TRect& dest, const TPixelView& source) noexcept {
+    const TRect d = dest.Intersect(Bounds(dest.left, dest.top, source.width, source.height));
+    ForEachClipped(d, [&](const TRect& r) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            uint32_t* out = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride + r.left;
+            const uint32_t* in = source.pixels + static_cast<ptrdiff_t>(y - dest.top) * source.stride + (r.left - dest.left);
+            std::memcpy(out, in, sizeof(uint32_t) * (r.right - r.left));
+        }
+    });
+}
+
+void TCanvas::Draw(int x, int y, TGraphic& graphic) {
+    if (graphic.Empty()) return;
+    graphic.Draw(*this, Bounds(x, y, graphic.Width(), graphic.Height()));
+}
+
+}  // namespace skr

@@ -1,0 +1,83 @@
+// TCanvas: draws onto a 32-bit pixel surface (the window's screen or a
+// bitmap's pixels): rectangle copies, keyed (transparent) copies and fills,
+// clipped to the surface and to an optional clip region. Half-open
+// rectangles throughout. Drawing allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "core/Geometry.h"
+#include "gfx/Color.h"
+
+namespace skr {
+
+class TBitmap;
+class TGraphic;
+
+// A view of pixels someone else owns: 0x00RRGGBB, rows top-down.
+struct TPixelView {
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;  // in pixels
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+enum class TCopyMode { cmSrcCopy, cmSrcAnd, cmSrcPaint, cmSrcInvert };
+
+struct TBrush {
+    TColor Color = clWhite;
+    TBrushStyle Style = TBrushStyle::bsSolid;
+};
+
+class TCanvas {
+public:
+    static constexpr int kMaxClipRects = 16;
+
+    TCanvas() = default;
+    explicit TCanvas(TPixelView target) : target_(target) {}
+
+    void SetTarget(TPixelView target) noexcept { target_ = target; }
+    const TPixelView& Target() const noexcept { return target_; }
+
+    TBrush Brush;
+    TCopyMode CopyMode = TCopyMode::cmSrcCopy;
+
+    // Restricts drawing to the union of the given rectangles (at most
+    // kMaxClipRects; more collapse to their bounding box). An empty span
+    // clips everything away; ResetClip removes the restriction.
+    void SetClip(std::span<const TRect> rects) noexcept;
+    void ResetClip() noexcept { clipped_ = false; clipCount_ = 0; }
+
+    // Fills rect with Brush.Color; nothing when Brush.Style is bsClear.
+    void FillRect(const TRect& rect) noexcept;
+    // Copies src of bitmap onto dest (same size; dest decides) with CopyMode.
+    void CopyRect(const TRect& dest, const TBitmap& bitmap, const TRect& src) noexcept;
+    // Copies src of bitmap onto dest, leaving canvas pixels unchanged where
+    // the bitmap's pixel equals keyPixel (0x00RRGGBB).
+    void TransparentCopy(const TRect& dest, const TBitmap& bitmap, const TRect& src, uint32_t keyPixel) noexcept;
+    // Copies raw pixels (a decoded image) onto dest, source at (0,0) of view.
+    void CopyPixels(const TRect& dest, const TPixelView& source) noexcept;
+    // Draws a graphic with its top-left corner at (x, y), at its own size.
+    void Draw(int x, int y, TGraphic& graphic);
+
+    // The bounding box of everything drawn since the last TakeChanged.
+    TRect TakeChanged() noexcept {
+        TRect r = changed_;
+        changed_ = {};
+        return r;
+    }
+
+private:
+    template <class RowOp>
+    void ForEachClipped(const TRect& dest, RowOp&& op) noexcept;
+
+    TPixelView target_;
+    bool clipped_ = false;
+    int clipCount_ = 0;
+    TRect clip_[kMaxClipRects];
+    TRect changed_;
+};
+
+}  // namespace skr

@@ -1,0 +1,120 @@
+// The platform seam: everything the program needs of the operating system,
+// as "raw events in, pixels and sounds out". Each operation maps onto one or
+// two calls of the classic desktop API (tick counter, system time, message
+// wait, window, sound, message box). Message semantics (priorities, timers,
+// capture, double clicks, invalid regions) live above the seam.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace skr::platform {
+
+// Half-open rectangle in client pixels.
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool Empty() const noexcept { return right <= left || bottom <= top; }
+    bool operator==(const Rect&) const = default;
+};
+
+// The client-area screen: 32-bit pixels 0x00RRGGBB, rows top-down.
+struct Surface {
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;  // in pixels
+};
+
+// UTC time of day.
+struct TimeOfDay {
+    int hour = 0, minute = 0, second = 0, milliseconds = 0;
+};
+
+enum class Button { Left, Right, Middle };
+
+enum Modifier : uint32_t { kShift = 1, kAlt = 2, kCtrl = 4 };
+
+enum class EventType {
+    ButtonDown,    // button, x, y, modifiers
+    ButtonUp,      // button, x, y, modifiers
+    PointerMove,   // x, y, modifiers
+    Expose,        // area of the client to redraw (uncovered, restored)
+    CloseRequest,  // close button, system menu, Alt+F4
+    Minimize,
+    Restore,
+};
+
+struct RawEvent {
+    EventType type = EventType::PointerMove;
+    Button button = Button::Left;
+    int x = 0, y = 0;
+    uint32_t modifiers = 0;
+    Rect area{};
+};
+
+enum class ShowState { Normal, Minimized, Maximized };
+
+struct WindowSpec {
+    int left = 0, top = 0;  // outer top-left corner on the screen
+    int clientWidth = 0, clientHeight = 0;
+    std::string captionUtf8;
+    bool fixedFrame = true;  // no resizing, no working maximise button
+};
+
+// The window icon: straight 32-bit ARGB pixels, rows top-down.
+struct IconImage {
+    int width = 0, height = 0;
+    std::span<const uint32_t> argb;
+};
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Clocks.
+    virtual uint32_t TickCount() = 0;  // milliseconds since start, wraps at 2^32
+    virtual TimeOfDay SystemTime() = 0;
+
+    // Raw input. PollEvent never waits. WaitEvent sleeps until an event is
+    // pending or timeoutMs has passed (kForever: no timeout).
+    static constexpr uint32_t kForever = 0xFFFFFFFFu;
+    virtual bool PollEvent(RawEvent& out) = 0;
+    virtual void WaitEvent(uint32_t timeoutMs) = 0;
+
+    // The window. CreateWindow returns false when the platform cannot make one.
+    virtual bool CreateWindow(const WindowSpec& spec) = 0;
+    virtual void SetCaption(std::string_view utf8) = 0;
+    virtual void SetIcon(const IconImage& icon) = 0;
+    virtual void Show(ShowState state) = 0;
+    // What the launcher asked for (maximised, minimised or normal start).
+    virtual ShowState LaunchShowState() = 0;
+    virtual void SetCapture(bool capture) = 0;
+    virtual uint32_t DoubleClickTime() = 0;   // milliseconds
+    virtual int DoubleClickDistance() = 0;    // pixels in each direction
+    virtual int DisplayBitsPerPixel() = 0;
+
+    // The client-area screen surface and its presentation.
+    virtual Surface Screen() = 0;
+    virtual void Present(std::span<const Rect> changed) = 0;
+
+    // One sound voice: plays an in-memory WAVE image asynchronously,
+    // replacing whatever sounds; null (or size 0) only stops. The bytes are
+    // read in place and must stay valid until the sound ends or is replaced.
+    virtual void PlaySound(const uint8_t* image, size_t size) = 0;
+
+    // A modal error box (UTF-8 texts).
+    virtual void ErrorBox(std::string_view title, std::string_view text) = 0;
+
+    // The executable's path, as the process was started.
+    virtual std::string ModuleFileName() = 0;
+};
+
+// The platform the program runs on, set once by the shell. Components that
+// call the platform directly (the sound clip) reach it here.
+Platform* Active() noexcept;
+void SetActive(Platform* platform) noexcept;
+
+}  // namespace skr::platform

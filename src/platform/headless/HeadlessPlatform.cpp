@@ -1,0 +1,108 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <algorithm>
+
+#include "platform/WaveImage.h"
+
+namespace skr::platform {
+
+HeadlessPlatform::HeadlessPlatform() : HeadlessPlatform(Options{}) {}
+
+HeadlessPlatform::HeadlessPlatform(Options options)
+    : options_(options),
+      width_(options.clientWidth),
+      height_(options.clientHeight),
+      screen_(static_cast<size_t>(options.clientWidth) * options.clientHeight, 0) {}
+
+void HeadlessPlatform::Post(uint64_t t, RawEvent e) {
+    auto it = std::upper_bound(script_.begin(), script_.end(), t,
+                               [](uint64_t v, const Scripted& s) { return v < s.time; });
+    script_.insert(it, Scripted{t, e});
+}
+
+void HeadlessPlatform::Press(uint64_t t, int x, int y, Button b) {
+    Post(t, RawEvent{.type = EventType::ButtonDown, .button = b, .x = x, .y = y});
+}
+
+void HeadlessPlatform::Release(uint64_t t, int x, int y, Button b) {
+    Post(t, RawEvent{.type = EventType::ButtonUp, .button = b, .x = x, .y = y});
+}
+
+void HeadlessPlatform::Click(uint64_t t, int x, int y, Button b) {
+    Press(t, x, y, b);
+    Release(t + 1, x, y, b);
+}
+
+void HeadlessPlatform::Expose(uint64_t t, Rect area) { Post(t, RawEvent{.type = EventType::Expose, .area = area}); }
+
+void HeadlessPlatform::Close(uint64_t t) { Post(t, RawEvent{.type = EventType::CloseRequest}); }
+
+uint32_t HeadlessPlatform::TickCount() { return static_cast<uint32_t>(options_.startTick + now_); }
+
+TimeOfDay HeadlessPlatform::SystemTime() {
+    const uint64_t ms = (options_.startTimeOfDayMs + now_) % 86400000u;
+    return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+                     static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+}
+
+bool HeadlessPlatform::PollEvent(RawEvent& out) {
+    if (!script_.empty() && script_.front().time <= now_) {
+        out = script_.front().event;
+        script_.pop_front();
+        return true;
+    }
+    ++now_;  // an empty poll costs a millisecond of virtual time
+    return false;
+}
+
+void HeadlessPlatform::WaitEvent(uint32_t timeoutMs) {
+    if (!script_.empty() && script_.front().time <= now_) return;
+    if (timeoutMs == kForever) {
+        if (script_.empty()) {
+            ++exhausted_;
+            Post(now_, RawEvent{.type = EventType::CloseRequest});
+            return;
+        }
+        now_ = script_.front().time;
+        return;
+    }
+    uint64_t until = now_ + timeoutMs;
+    if (!script_.empty()) until = std::min(until, script_.front().time);
+    now_ = std::max(now_, until);
+}
+
+bool HeadlessPlatform::CreateWindow(const WindowSpec& spec) {
+    if (!options_.canCreateWindow) return false;
+    spec_ = spec;
+    created_ = true;
+    return true;
+}
+
+Surface HeadlessPlatform::Screen() { return Surface{screen_.data(), width_, height_, width_}; }
+
+void HeadlessPlatform::Present(std::span<const Rect>) { ++presents_; }
+
+void HeadlessPlatform::PlaySound(const uint8_t* image, size_t size) {
+    uint32_t duration = 0;
+    if (image && size) {
+        if (auto info = ParseWave(image, size); info && info->formatTag == 1) duration = info->DurationMs();
+    }
+    sounds_.push_back(SoundRequest{now_, size ? image : nullptr, image ? size : 0, duration});
+}
+
+const HeadlessPlatform::SoundRequest* HeadlessPlatform::SoundingAt(uint64_t t) const noexcept {
+    // The last request at or before t decides: it replaced whatever sounded.
+    const SoundRequest* last = nullptr;
+    for (const SoundRequest& r : sounds_) {
+        if (r.time > t) break;
+        last = &r;
+    }
+    if (!last || !last->image || last->durationMs == 0) return nullptr;
+    return t < last->time + last->durationMs ? last : nullptr;
+}
+
+void HeadlessPlatform::ErrorBox(std::string_view title, std::string_view text) {
+    boxes_.push_back(Box{std::string(title), std::string(text)});
+}
+
+}  // namespace skr::platform

@@ -1,0 +1,118 @@
+// A platform without a display: a virtual clock and time of day, scripted
+// raw events at virtual times, an in-memory screen, a log of sound requests
+// and error boxes. Waiting advances virtual time to the next scripted event
+// or the wait's deadline; a poll that finds nothing advances it by 1 ms, so
+// a busy wait ends. A whole game runs in milliseconds of real time.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace skr::platform {
+
+class HeadlessPlatform final : public Platform {
+public:
+    struct Options {
+        uint32_t startTick = 0;                        // tick count at virtual time 0
+        uint32_t startTimeOfDayMs = 12 * 3600 * 1000;  // UTC ms since midnight at time 0
+        int clientWidth = 385, clientHeight = 289;
+        bool canCreateWindow = true;
+        ShowState launchShow = ShowState::Normal;
+    };
+
+    struct SoundRequest {
+        uint64_t time;          // virtual ms
+        const uint8_t* image;   // null: stop
+        size_t size;
+        uint32_t durationMs;    // 0 when the image is not a playable WAVE image
+    };
+
+    struct Box {
+        std::string title, text;
+    };
+
+    HeadlessPlatform();
+    explicit HeadlessPlatform(Options options);
+
+    // Virtual time in ms since the platform was made (not wrapped).
+    uint64_t Now() const noexcept { return now_; }
+    void AdvanceTo(uint64_t t) noexcept { if (t > now_) now_ = t; }
+
+    // Scripts a raw event at virtual time t (events at equal times keep order).
+    void Post(uint64_t t, RawEvent e);
+    void Press(uint64_t t, int x, int y, Button b = Button::Left);
+    void Release(uint64_t t, int x, int y, Button b = Button::Left);
+    void Click(uint64_t t, int x, int y, Button b = Button::Left);  // press at t, release at t+1
+    void Expose(uint64_t t, Rect area);
+    void Close(uint64_t t);
+    size_t PendingScript() const noexcept { return script_.size(); }
+
+    // The screen.
+    uint32_t Pixel(int x, int y) const { return screen_.at(static_cast<size_t>(y) * width_ + x); }
+    int PresentCount() const noexcept { return presents_; }
+
+    // Sound and error boxes.
+    const std::vector<SoundRequest>& Sounds() const noexcept { return sounds_; }
+    // The request whose clip sounds at virtual time t, if any.
+    const SoundRequest* SoundingAt(uint64_t t) const noexcept;
+    const std::vector<Box>& ErrorBoxes() const noexcept { return boxes_; }
+
+    // Window facts.
+    bool WindowCreated() const noexcept { return created_; }
+    const WindowSpec& Window() const noexcept { return spec_; }
+    std::optional<ShowState> Shown() const noexcept { return shown_; }
+    bool Captured() const noexcept { return capture_; }
+    const std::string& Caption() const noexcept { return spec_.captionUtf8; }
+    int IconWidth() const noexcept { return iconWidth_; }
+    // When the script runs out and the program waits for ever, a close
+    // request ends it (so a test cannot hang); counts how often that happened.
+    int ScriptExhausted() const noexcept { return exhausted_; }
+
+    // Platform.
+    uint32_t TickCount() override;
+    TimeOfDay SystemTime() override;
+    bool PollEvent(RawEvent& out) override;
+    void WaitEvent(uint32_t timeoutMs) override;
+    bool CreateWindow(const WindowSpec& spec) override;
+    void SetCaption(std::string_view utf8) override { spec_.captionUtf8 = std::string(utf8); }
+    void SetIcon(const IconImage& icon) override { iconWidth_ = icon.width; }
+    void Show(ShowState state) override { shown_ = state; }
+    ShowState LaunchShowState() override { return options_.launchShow; }
+    void SetCapture(bool capture) override { capture_ = capture; }
+    uint32_t DoubleClickTime() override { return 500; }
+    int DoubleClickDistance() override { return 4; }
+    int DisplayBitsPerPixel() override { return 32; }
+    Surface Screen() override;
+    void Present(std::span<const Rect> changed) override;
+    void PlaySound(const uint8_t* image, size_t size) override;
+    void ErrorBox(std::string_view title, std::string_view text) override;
+    std::string ModuleFileName() override { return "/usr/games/Skrundle.exe"; }
+
+private:
+    struct Scripted {
+        uint64_t time;
+        RawEvent event;
+    };
+
+    Options options_;
+    uint64_t now_ = 0;
+    std::deque<Scripted> script_;  // sorted by time
+    int width_, height_;
+    std::vector<uint32_t> screen_;
+    int presents_ = 0;
+    std::vector<SoundRequest> sounds_;
+    std::vector<Box> boxes_;
+    WindowSpec spec_;
+    bool created_ = false;
+    std::optional<ShowState> shown_;
+    bool capture_ = false;
+    int iconWidth_ = 0;
+    int exhausted_ = 0;
+};
+
+}  // namespace skr::platform
