@@ -3,7 +3,8 @@
 # are missing. Uses sudo only when not run as root.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth x11-utils imagemagick xdotool)
+          libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev
+          xvfb xauth x11-utils imagemagick xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

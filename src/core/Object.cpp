@@ -40,6 +40,11 @@ const TClassInfo& TObject::StaticClass() {
     return info;
 }
 
+std::span<const TIdentMap> BooleanNames() noexcept {
+    static const TIdentMap names[] = {{"False", 0}, {"True", 1}};
+    return names;
+}
+
 namespace {
 std::vector<const TClassInfo*>& Registry() {
     static std::vector<const TClassInfo*> classes;

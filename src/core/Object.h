@@ -4,6 +4,7 @@
 // factory.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -107,6 +108,9 @@ public:
     static const TClassInfo& StaticClass(); \
     const TClassInfo& ClassInfo() const override { return StaticClass(); }
 
+// The names of the Boolean enumeration: False, True.
+std::span<const TIdentMap> BooleanNames() noexcept;
+
 // Program-wide class registry (classes a form definition may name).
 void RegisterClass(const TClassInfo& cls);
 const TClassInfo* FindRegisteredClass(std::string_view name) noexcept;
@@ -132,7 +136,7 @@ constexpr TPropInfo OrdProp(std::string_view name, TPropKind kind = TPropKind::I
     using C = detail::ClassOf<Get>;
     TPropInfo p{.name = name, .kind = kind, .names = names};
     p.getOrd = [](const TObject& o) -> int64_t { return static_cast<int64_t>((static_cast<const C&>(o).*Get)()); };
-    if constexpr (Set != nullptr) {
+    if constexpr (!std::is_same_v<decltype(Set), std::nullptr_t>) {
         p.setOrd = [](TObject& o, int64_t v) { (static_cast<C&>(o).*Set)(v); };
     }
     return p;
@@ -143,7 +147,7 @@ constexpr TPropInfo StrProp(std::string_view name) {
     using C = detail::ClassOf<Get>;
     TPropInfo p{.name = name, .kind = TPropKind::String};
     p.getStr = [](const TObject& o) -> std::string { return std::string((static_cast<const C&>(o).*Get)()); };
-    if constexpr (Set != nullptr) {
+    if constexpr (!std::is_same_v<decltype(Set), std::nullptr_t>) {
         p.setStr = [](TObject& o, std::string_view v) { (static_cast<C&>(o).*Set)(v); };
     }
     return p;
@@ -178,7 +182,7 @@ constexpr TPropInfo EventProp(std::string_view name) {
             else bound = BindMouse(root, handler, ok);
         }
         if (!ok) return false;
-        if constexpr (Set != nullptr) (static_cast<C&>(o).*Set)(std::move(bound));
+        if constexpr (!std::is_same_v<decltype(Set), std::nullptr_t>) (static_cast<C&>(o).*Set)(std::move(bound));
         else slot = std::move(bound);
         return true;
     };

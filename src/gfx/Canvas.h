@@ -33,7 +33,7 @@ struct TBrush {
 
 class TCanvas {
 public:
-    static constexpr int kMaxClipRects = 16;
+    static constexpr int kMaxClipRects = 64;
 
     TCanvas() = default;
     explicit TCanvas(TPixelView target) : target_(target) {}

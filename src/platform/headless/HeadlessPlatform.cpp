@@ -49,13 +49,19 @@ bool HeadlessPlatform::PollEvent(RawEvent& out) {
     if (!script_.empty() && script_.front().time <= now_) {
         out = script_.front().event;
         script_.pop_front();
+        lastPollEmpty_ = false;
         return true;
     }
-    ++now_;  // an empty poll costs a millisecond of virtual time
+    // Polling again and again finds time passing: each empty poll after an
+    // empty poll costs a millisecond, so a busy wait ends, while the first
+    // look after a wait or an event sees the clock exactly where it was.
+    if (lastPollEmpty_) ++now_;
+    lastPollEmpty_ = true;
     return false;
 }
 
 void HeadlessPlatform::WaitEvent(uint32_t timeoutMs) {
+    lastPollEmpty_ = false;
     if (!script_.empty() && script_.front().time <= now_) return;
     if (timeoutMs == kForever) {
         if (script_.empty()) {

@@ -1,8 +1,9 @@
 // A platform without a display: a virtual clock and time of day, scripted
 // raw events at virtual times, an in-memory screen, a log of sound requests
 // and error boxes. Waiting advances virtual time to the next scripted event
-// or the wait's deadline; a poll that finds nothing advances it by 1 ms, so
-// a busy wait ends. A whole game runs in milliseconds of real time.
+// or the wait's deadline; an empty poll that follows an empty poll advances
+// it by 1 ms, so a busy wait ends. A whole game runs in milliseconds of real
+// time.
 #pragma once
 
 #include <cstdint>
@@ -113,6 +114,7 @@ private:
     bool capture_ = false;
     int iconWidth_ = 0;
     int exhausted_ = 0;
+    bool lastPollEmpty_ = false;
 };
 
 }  // namespace skr::platform

@@ -1,0 +1,285 @@
+#include "app/Form.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/Application.h"
+#include "app/Control.h"
+#include "core/Exception.h"
+#include "core/Filer.h"
+#include "core/Text.h"
+#include "gfx/Icon.h"
+
+namespace skr {
+
+namespace {
+const TIdentMap kBorderIconNames[] = {{"biSystemMenu", 0}, {"biMinimize", 1}, {"biMaximize", 2}, {"biHelp", 3}};
+const TIdentMap kBorderStyleNames[] = {{"bsNone", 0},   {"bsSingle", 1},     {"bsSizeable", 2},
+                                       {"bsDialog", 3}, {"bsToolWindow", 4}, {"bsSizeToolWin", 5}};
+
+template <class P>
+TPropInfo WithDefault(P p, int64_t value) {
+    p.hasDefault = true;
+    p.defaultOrd = value;
+    return p;
+}
+}  // namespace
+
+const TClassInfo& TForm::StaticClass() {
+    static const TPropInfo props[] = {
+        OrdProp<&TForm::Left, &TForm::SetLeft>("Left"),
+        OrdProp<&TForm::Top, &TForm::SetTop>("Top"),
+        OrdProp<&TForm::BorderIcons, &TForm::SetBorderIcons>("BorderIcons", TPropKind::Set, kBorderIconNames),
+        OrdProp<&TForm::BorderStyle, &TForm::SetBorderStyle>("BorderStyle", TPropKind::Enumeration, kBorderStyleNames),
+        StrProp<&TForm::Caption, &TForm::SetCaption>("Caption"),
+        OrdProp<&TForm::ClientHeight, &TForm::SetClientHeight>("ClientHeight"),
+        OrdProp<&TForm::ClientWidth, &TForm::SetClientWidth>("ClientWidth"),
+        OrdProp<&TForm::Color, &TForm::SetColor>("Color", TPropKind::Integer, ColorNames()),
+        ObjProp<&TForm::Font>("Font"),
+        ObjProp<&TForm::Icon>("Icon"),
+        OrdProp<&TForm::OldCreateOrder, &TForm::SetOldCreateOrder>("OldCreateOrder", TPropKind::Enumeration, BooleanNames()),
+        OrdProp<&TForm::Scaled, &TForm::SetScaled>("Scaled", TPropKind::Enumeration, BooleanNames()),
+        [] {
+            TPropInfo p = OrdProp<&TForm::Visible>("Visible", TPropKind::Enumeration, BooleanNames());
+            p.stored = [](const TObject&) { return false; };
+            return p;
+        }(),
+        EventProp<&TForm::OnCreate>("OnCreate"),
+        EventProp<&TForm::OnMouseDown, &TForm::SetOnMouseDown>("OnMouseDown"),
+        EventProp<&TForm::OnPaint>("OnPaint"),
+        OrdProp<&TForm::PixelsPerInch, &TForm::SetPixelsPerInch>("PixelsPerInch"),
+    };
+    static const TClassInfo info{.name = "TForm", .parent = &TComponent::StaticClass(), .props = props};
+    return info;
+}
+
+TForm::TForm(TComponent* owner)
+    : TComponent(owner), font_(std::make_unique<TFont>()), icon_(std::make_unique<TIcon>()), app_(Application()) {
+    if (TApplication* app = app_) {
+        const platform::Surface s = app->Platform().Screen();
+        canvas_.SetTarget(TPixelView{s.pixels, s.width, s.height, s.stride});
+        app->AddForm(this);
+    }
+}
+
+TForm::~TForm() {
+    // Components go first, while the window they may refer to still exists.
+    while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+    if (TApplication* app = app_) app->RemoveForm(this);
+}
+
+void TForm::SetCaption(std::string_view caption) {
+    caption_ = std::string(caption);
+    if (created_)
+        if (TApplication* app = app_) app->Platform().SetCaption(ShiftJisToUtf8(caption_));
+}
+
+void TForm::SetClientWidth(int64_t v) {
+    clientWidth_ = static_cast<int>(v);
+    if (!(ComponentState() & csLoading)) ApplyClientSize();
+}
+
+void TForm::SetClientHeight(int64_t v) {
+    clientHeight_ = static_cast<int>(v);
+    if (!(ComponentState() & csLoading)) ApplyClientSize();
+}
+
+// Applying the client size creates the native window, with the frame and
+// caption read so far.
+void TForm::ApplyClientSize() {
+    if (!created_) HandleNeeded();
+}
+
+void TForm::Loaded() {
+    TComponent::Loaded();
+    ApplyClientSize();
+}
+
+void TForm::DefineProperties(TFiler& filer) {
+    TComponent::DefineProperties(filer);
+    filer.DefineProperty(
+        "TextHeight", [this](TValueReader& r) { textHeight_ = static_cast<int32_t>(r.ReadInteger()); },
+        [this](TValueWriter& w) { w.WriteInteger(textHeight_); }, true);
+}
+
+void TForm::HandleNeeded() {
+    if (created_) return;
+    TApplication* app = app_;
+    if (!app) return;
+    platform::WindowSpec spec{.left = left_,
+                              .top = top_,
+                              .clientWidth = clientWidth_,
+                              .clientHeight = clientHeight_,
+                              .captionUtf8 = ShiftJisToUtf8(caption_),
+                              .fixedFrame = borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin};
+    if (!app->Platform().CreateWindow(spec)) throw EOutOfResources("ウィンドウを作成できません");
+    created_ = true;
+    const platform::Surface s = app->Platform().Screen();
+    canvas_.SetTarget(TPixelView{s.pixels, s.width, s.height, s.stride});
+    if (icon_ && !icon_->Empty()) {
+        int w = 0, h = 0;
+        const std::vector<uint32_t> argb = icon_->ToArgb(32, w, h);
+        if (!argb.empty()) app->Platform().SetIcon(platform::IconImage{w, h, argb});
+    }
+}
+
+void TForm::Show(platform::ShowState state) {
+    HandleNeeded();
+    visible_ = true;
+    minimized_ = state == platform::ShowState::Minimized;
+    if (TApplication* app = app_) app->Platform().Show(state);
+    Invalidate();
+}
+
+void TForm::Invalidate(const TRect& area, bool erase) {
+    const TRect r = area.Intersect(ClientRect());
+    if (r.Empty()) return;
+    invalid_.Add(r);
+    eraseInvalid_ = eraseInvalid_ || erase;
+}
+
+void TForm::InsertControl(TControl* c) { controls_.push_back(c); }
+
+void TForm::RemoveControl(TControl* c) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), c), controls_.end());
+    if (captureControl_ == c) captureControl_ = nullptr;
+}
+
+void TForm::PaintNow() {
+    // Take the invalid area first, so a failing handler cannot make every
+    // later repaint fail again.
+    TRegion area;
+    std::swap(area, invalid_);
+    const bool erase = eraseInvalid_;
+    eraseInvalid_ = false;
+    if (area.Empty() || minimized_) return;
+
+    canvas_.Brush.Color = color_;
+    canvas_.Brush.Style = TBrushStyle::bsSolid;
+    canvas_.SetClip(area.Rects());
+    if (erase) canvas_.FillRect(area.Bounds());
+
+    TRegion rest = area;
+    for (TControl* c : controls_)
+        if (c->Visible() && c->Opaque()) rest.Subtract(c->BoundsRect());
+    if (!rest.Empty()) {
+        canvas_.SetClip(rest.Rects());
+        try {
+            OnPaint(this);
+        } catch (...) {
+            canvas_.ResetClip();
+            throw;
+        }
+    }
+    for (TControl* c : controls_) {
+        if (!c->Visible() || !area.Intersects(c->BoundsRect())) continue;
+        TRegion part = area;
+        part.IntersectWith(c->BoundsRect());
+        canvas_.SetClip(part.Rects());
+        try {
+            c->Paint(canvas_);
+        } catch (...) {
+            canvas_.ResetClip();
+            throw;
+        }
+    }
+    canvas_.ResetClip();
+}
+
+TControl* TForm::ControlAt(int x, int y) const {
+    // Last created first: the later control lies on top.
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* c = *it;
+        if (c->Visible() && c->Enabled() && c->BoundsRect().Contains(x, y)) return c;
+    }
+    return nullptr;
+}
+
+TMouseButton TForm::ToButton(platform::Button b) {
+    switch (b) {
+        case platform::Button::Right: return TMouseButton::mbRight;
+        case platform::Button::Middle: return TMouseButton::mbMiddle;
+        default: return TMouseButton::mbLeft;
+    }
+}
+
+void TForm::HandleInput(const platform::RawEvent& e, uint32_t tick) {
+    using platform::EventType;
+    switch (e.type) {
+        case EventType::ButtonDown: RouteButton(e, true, tick); break;
+        case EventType::ButtonUp: RouteButton(e, false, tick); break;
+        case EventType::PointerMove: {
+            TShiftState shift = e.modifiers | buttonsHeld_;
+            if (captureControl_) {
+                captureControl_->MouseMove(shift, e.x - static_cast<int>(captureControl_->Left()), e.y - static_cast<int>(captureControl_->Top()));
+            } else if (!captureWindow_) {
+                if (TControl* c = ControlAt(e.x, e.y))
+                    c->MouseMove(shift, e.x - static_cast<int>(c->Left()), e.y - static_cast<int>(c->Top()));
+            }
+            break;
+        }
+        case EventType::Expose: Invalidate(TRect{e.area.left, e.area.top, e.area.right, e.area.bottom}, true); break;
+        case EventType::Minimize: minimized_ = true; break;
+        case EventType::Restore:
+            minimized_ = false;
+            Invalidate();
+            break;
+        case EventType::CloseRequest:
+            // Nothing is asked of the user; closing the main window quits.
+            if (TApplication* app = app_; app && app->MainForm() == this) app->PostQuit();
+            break;
+    }
+}
+
+void TForm::RouteButton(const platform::RawEvent& e, bool down, uint32_t tick) {
+    const TMouseButton button = ToButton(e.button);
+    const uint32_t flag = button == TMouseButton::mbLeft ? ssLeft : button == TMouseButton::mbRight ? ssRight : ssMiddle;
+    bool dbl = false;
+    if (down) {
+        // The second press of the same button within the double-click time
+        // and distance is a double click; the press after it is plain again.
+        TApplication* app = app_;
+        const uint32_t dblTime = app ? app->Platform().DoubleClickTime() : 500;
+        const int dist = app ? app->Platform().DoubleClickDistance() : 4;
+        dbl = lastDownValid_ && e.button == lastDownButton_ && tick - lastDownTick_ <= dblTime &&
+              std::abs(e.x - lastDownX_) <= dist && std::abs(e.y - lastDownY_) <= dist;
+        lastDownValid_ = !dbl;
+        lastDownTick_ = tick;
+        lastDownX_ = e.x;
+        lastDownY_ = e.y;
+        lastDownButton_ = e.button;
+        buttonsHeld_ |= flag;
+    } else {
+        buttonsHeld_ &= ~flag;
+    }
+    const TShiftState shift = e.modifiers | (down ? buttonsHeld_ : buttonsHeld_ | flag) | (dbl ? ssDouble : 0u);
+
+    TControl* target = nullptr;
+    bool toWindow = false;
+    if (captureControl_) target = captureControl_;
+    else if (captureWindow_) toWindow = true;
+    else if (!(target = ControlAt(e.x, e.y))) toWindow = true;
+
+    const bool leftPress = down && button == TMouseButton::mbLeft;
+    const bool leftRelease = !down && button == TMouseButton::mbLeft;
+    if (leftPress && !captureControl_ && !captureWindow_) {
+        captureControl_ = target;
+        captureWindow_ = toWindow;
+        if (TApplication* app = app_) app->Platform().SetCapture(true);
+    }
+    if (leftRelease) {
+        captureControl_ = nullptr;
+        captureWindow_ = false;
+        if (TApplication* app = app_) app->Platform().SetCapture(false);
+    }
+
+    if (target) {
+        const int x = e.x - static_cast<int>(target->Left()), y = e.y - static_cast<int>(target->Top());
+        if (down) target->MouseDown(button, shift, x, y, dbl);
+        else target->MouseUp(button, shift, x, y);
+    } else if (toWindow && down) {
+        OnMouseDown(this, button, shift, static_cast<int16_t>(e.x), static_cast<int16_t>(e.y));
+    }
+}
+
+}  // namespace skr

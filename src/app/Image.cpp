@@ -1,0 +1,55 @@
+#include "app/Image.h"
+
+#include "gfx/Canvas.h"
+
+namespace skr {
+
+const TClassInfo& TImage::StaticClass() {
+    static const TPropInfo props[] = {
+        [] {
+            TPropInfo p = OrdProp<&TImage::EnabledOrd, &TImage::SetEnabled>("Enabled", TPropKind::Enumeration, BooleanNames());
+            p.hasDefault = true;
+            p.defaultOrd = 1;
+            return p;
+        }(),
+        ObjProp<&TImage::Picture>("Picture"),
+        [] {
+            TPropInfo p = OrdProp<&TImage::VisibleOrd, &TImage::SetVisible>("Visible", TPropKind::Enumeration, BooleanNames());
+            p.hasDefault = true;
+            p.defaultOrd = 1;
+            return p;
+        }(),
+        EventProp<&TImage::OnClick>("OnClick"),
+    };
+    static const TClassInfo info{.name = "TImage", .parent = &TControl::StaticClass(), .props = props,
+                                 .create = [](TComponent* owner) -> TComponent* { return new TImage(owner); }};
+    return info;
+}
+
+TImage::TImage(TComponent* owner) : TControl(owner), picture_(std::make_unique<TPicture>()) {
+    picture_->OnChange = [this](TObject*) { PictureChanged(); };
+    SetBounds(0, 0, 105, 105);
+}
+
+void TImage::PictureChanged() {
+    // The opaque flag follows the picture, not later changes of the bounds.
+    opaque_ = picture_->Graphic() && picture_->Width() >= Width() && picture_->Height() >= Height();
+    if (Visible()) InvalidateSelf(!opaque_);
+}
+
+void TImage::Paint(TCanvas& canvas) {
+    if (TGraphic* g = picture_->Graphic(); g && !g->Empty())
+        g->Draw(canvas, BoundsRect().Intersect(Bounds(static_cast<int>(Left()), static_cast<int>(Top()), g->Width(), g->Height())));
+}
+
+void TImage::MouseDown(TMouseButton button, TShiftState, int, int, bool dbl) {
+    if (button == TMouseButton::mbLeft && !dbl) clicked_ = true;
+}
+
+void TImage::MouseUp(TMouseButton button, TShiftState, int x, int y) {
+    if (button != TMouseButton::mbLeft || !clicked_) return;
+    clicked_ = false;
+    if (x >= 0 && y >= 0 && x < Width() && y < Height()) Click();
+}
+
+}  // namespace skr

@@ -1,0 +1,80 @@
+#include "app/Program.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "app/Application.h"
+#include "app/Form.h"
+#include "app/Image.h"
+#include "app/Timer.h"
+#include "core/Exception.h"
+#include "core/Stream.h"
+#include "gfx/Graphics.h"
+#include "gfx/Icon.h"
+#include "gfx/JPEGImage.h"
+#include "platform/Resources.h"
+
+namespace skr {
+
+std::string FatalErrorText(std::string_view kind, std::string_view module, std::string_view message) {
+    std::string text = Format("%.*sがモジュール %.*s の %08" PRIX32 " で発生しました。\n%.*s", int(kind.size()), kind.data(),
+                              int(module.size()), module.data(), uint32_t{0}, int(message.size()), message.data());
+    if (!message.empty() && message.back() != '.') text += '.';
+    return text;
+}
+
+namespace {
+
+// The program's own icon: the window shows it unless its definition gave one.
+void ApplyProgramIcon(platform::Platform& platform, TForm& form) {
+    if (form.Icon() && !form.Icon()->Empty()) return;
+    const std::span<const uint8_t> bytes = platform::FindResource("MAINICON");
+    if (bytes.empty()) return;
+    try {
+        TIcon icon;
+        TSpanStream s(bytes);
+        icon.ReadData(s);
+        int w = 0, h = 0;
+        const std::vector<uint32_t> argb = icon.ToArgb(32, w, h);
+        if (!argb.empty()) platform.SetIcon(platform::IconImage{w, h, argb});
+    } catch (const Exception&) {
+        // A broken icon leaves the platform's default one.
+    }
+}
+
+}  // namespace
+
+int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) {
+    RegisterStandardGraphics();
+    RegisterClass(TImage::StaticClass());
+    RegisterClass(TTimer::StaticClass());
+    TJPEGImage::SetDisplayBitsPerPixel(platform.DisplayBitsPerPixel());
+    TApplication app(platform);
+    const std::string module = [&] {
+        const std::string path = platform.ModuleFileName();
+        const size_t slash = path.find_last_of("/\\");
+        return slash == std::string::npos ? path : path.substr(slash + 1);
+    }();
+    try {
+        TForm* form = buildMainForm(app);
+        // FormCreate runs once construction has completed; its errors are
+        // shown like any handler's and start-up goes on.
+        try {
+            form->DoCreate();
+        } catch (const std::exception& e) {
+            app.ShowException(e);
+        }
+        form->HandleNeeded();
+        ApplyProgramIcon(platform, *form);
+    } catch (const Exception& e) {
+        platform.ErrorBox("アプリケーション エラー", FatalErrorText(e.ClassName(), module, e.Message()));
+        return 1;
+    } catch (const std::exception& e) {
+        platform.ErrorBox("アプリケーション エラー", FatalErrorText("Exception", module, e.what()));
+        return 1;
+    }
+    app.Run();
+    return 0;
+}
+
+}  // namespace skr

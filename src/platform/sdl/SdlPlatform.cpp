@@ -1,0 +1,176 @@
+#include "platform/sdl/SdlPlatform.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+namespace skr::platform {
+
+SdlPlatform::SdlPlatform() {
+    videoReady_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    voice_.Open();  // no audio device: silence
+}
+
+SdlPlatform::~SdlPlatform() {
+    voice_.Close();
+    if (frame_) SDL_FreeSurface(frame_);
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_Quit();
+}
+
+uint32_t SdlPlatform::TickCount() { return SDL_GetTicks(); }
+
+TimeOfDay SdlPlatform::SystemTime() {
+    using namespace std::chrono;
+    const auto now = system_clock::now().time_since_epoch();
+    const int64_t ms = duration_cast<milliseconds>(now).count() % 86400000;
+    return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+                     static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+}
+
+bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
+    auto button = [](Uint8 b, Button& to) {
+        if (b == SDL_BUTTON_LEFT) to = Button::Left;
+        else if (b == SDL_BUTTON_RIGHT) to = Button::Right;
+        else if (b == SDL_BUTTON_MIDDLE) to = Button::Middle;
+        else return false;
+        return true;
+    };
+    auto modifiers = [] {
+        const SDL_Keymod m = SDL_GetModState();
+        uint32_t r = 0;
+        if (m & KMOD_SHIFT) r |= kShift;
+        if (m & KMOD_ALT) r |= kAlt;
+        if (m & KMOD_CTRL) r |= kCtrl;
+        return r;
+    };
+    switch (ev.type) {
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP:
+            if (!button(ev.button.button, out.button)) return false;
+            out.type = ev.type == SDL_MOUSEBUTTONDOWN ? EventType::ButtonDown : EventType::ButtonUp;
+            out.x = ev.button.x;
+            out.y = ev.button.y;
+            out.modifiers = modifiers();
+            return true;
+        case SDL_MOUSEMOTION:
+            out.type = EventType::PointerMove;
+            out.x = ev.motion.x;
+            out.y = ev.motion.y;
+            out.modifiers = modifiers();
+            return true;
+        case SDL_QUIT: out.type = EventType::CloseRequest; return true;
+        case SDL_WINDOWEVENT:
+            switch (ev.window.event) {
+                case SDL_WINDOWEVENT_EXPOSED:
+                    out.type = EventType::Expose;
+                    out.area = Rect{0, 0, width_, height_};
+                    return true;
+                case SDL_WINDOWEVENT_MINIMIZED: out.type = EventType::Minimize; return true;
+                case SDL_WINDOWEVENT_RESTORED: out.type = EventType::Restore; return true;
+                case SDL_WINDOWEVENT_CLOSE: out.type = EventType::CloseRequest; return true;
+                default: return false;
+            }
+        default: return false;
+    }
+}
+
+bool SdlPlatform::PollEvent(RawEvent& out) {
+    SDL_Event ev;
+    while (SDL_PollEvent(&ev))
+        if (Translate(ev, out)) return true;
+    return false;
+}
+
+void SdlPlatform::WaitEvent(uint32_t timeoutMs) {
+    if (timeoutMs == kForever) SDL_WaitEvent(nullptr);
+    else if (timeoutMs > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
+}
+
+bool SdlPlatform::CreateWindow(const WindowSpec& spec) {
+    if (!videoReady_ || window_) return window_ != nullptr;
+    // Without the high-DPI flag the client area is in physical pixels.
+    window_ = SDL_CreateWindow(spec.captionUtf8.c_str(), spec.left, spec.top, spec.clientWidth, spec.clientHeight,
+                               SDL_WINDOW_HIDDEN | (spec.fixedFrame ? 0 : SDL_WINDOW_RESIZABLE));
+    if (!window_) return false;
+    width_ = spec.clientWidth;
+    height_ = spec.clientHeight;
+    wantLeft_ = spec.left;
+    wantTop_ = spec.top;
+    screen_.assign(static_cast<size_t>(width_) * height_, 0);
+    frame_ = SDL_CreateRGBSurfaceWithFormatFrom(screen_.data(), width_, height_, 32, width_ * 4, SDL_PIXELFORMAT_RGB888);
+    return frame_ != nullptr;
+}
+
+void SdlPlatform::SetCaption(std::string_view utf8) {
+    if (window_) SDL_SetWindowTitle(window_, std::string(utf8).c_str());
+}
+
+void SdlPlatform::SetIcon(const IconImage& icon) {
+    if (!window_ || icon.argb.size() < static_cast<size_t>(icon.width) * icon.height) return;
+    SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.argb.data()), icon.width, icon.height,
+                                                        32, icon.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    if (!s) return;
+    SDL_SetWindowIcon(window_, s);
+    SDL_FreeSurface(s);
+}
+
+void SdlPlatform::Show(ShowState state) {
+    if (!window_) return;
+    SDL_ShowWindow(window_);
+    if (!placed_) {
+        // The stored position is the frame's outer corner: move the client
+        // area by the frame's size once the window manager has framed it.
+        int top = 0, left = 0, bottom = 0, right = 0;
+        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0)
+            SDL_SetWindowPosition(window_, wantLeft_ + left, wantTop_ + top);
+        placed_ = true;
+    }
+    if (state == ShowState::Minimized) SDL_MinimizeWindow(window_);
+    else if (state == ShowState::Maximized) SDL_MaximizeWindow(window_);
+}
+
+void SdlPlatform::SetCapture(bool capture) { SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE); }
+
+int SdlPlatform::DisplayBitsPerPixel() {
+    SDL_DisplayMode mode;
+    if (videoReady_ && SDL_GetCurrentDisplayMode(0, &mode) == 0) return static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    return 32;
+}
+
+Surface SdlPlatform::Screen() {
+    if (screen_.empty()) return Surface{};
+    return Surface{screen_.data(), width_, height_, width_};
+}
+
+void SdlPlatform::Present(std::span<const Rect> changed) {
+    if (!window_ || !frame_) return;
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target) return;
+    SDL_Rect rects[16];
+    int n = 0;
+    for (const Rect& r : changed) {
+        if (r.Empty() || n == 16) continue;
+        rects[n] = SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+        SDL_Rect dst = rects[n];
+        SDL_BlitSurface(frame_, &rects[n], target, &dst);
+        ++n;
+    }
+    if (n) SDL_UpdateWindowSurfaceRects(window_, rects, n);
+}
+
+void SdlPlatform::ErrorBox(std::string_view title, std::string_view text) {
+    const std::string t(title), m(text);
+    std::fprintf(stderr, "%s: %s\n", t.c_str(), m.c_str());
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, t.c_str(), m.c_str(), window_);
+}
+
+std::string SdlPlatform::ModuleFileName() {
+    char path[4096];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string("skrundle");
+}
+
+}  // namespace skr::platform

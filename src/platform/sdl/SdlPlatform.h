@@ -1,0 +1,55 @@
+// The SDL2 backend of the platform seam: a real window whose client area
+// stays 385 x 289 physical pixels, raw mouse and window events, a 32-bit
+// screen surface presented by rectangle, the tick counter, and one sound
+// voice. Waiting blocks in SDL's event wait (no CPU while idle).
+#pragma once
+
+#include <SDL.h>
+
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sdl/SdlVoice.h"
+
+namespace skr::platform {
+
+class SdlPlatform final : public Platform {
+public:
+    SdlPlatform();
+    ~SdlPlatform() override;
+    SdlPlatform(const SdlPlatform&) = delete;
+    SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+    uint32_t TickCount() override;
+    TimeOfDay SystemTime() override;
+    bool PollEvent(RawEvent& out) override;
+    void WaitEvent(uint32_t timeoutMs) override;
+    bool CreateWindow(const WindowSpec& spec) override;
+    void SetCaption(std::string_view utf8) override;
+    void SetIcon(const IconImage& icon) override;
+    void Show(ShowState state) override;
+    ShowState LaunchShowState() override { return ShowState::Normal; }
+    void SetCapture(bool capture) override;
+    uint32_t DoubleClickTime() override { return 500; }
+    int DoubleClickDistance() override { return 2; }
+    int DisplayBitsPerPixel() override;
+    Surface Screen() override;
+    void Present(std::span<const Rect> changed) override;
+    void PlaySound(const uint8_t* image, size_t size) override { voice_.Play(image, size); }
+    void ErrorBox(std::string_view title, std::string_view text) override;
+    std::string ModuleFileName() override;
+
+private:
+    bool Translate(const SDL_Event& ev, RawEvent& out);
+
+    bool videoReady_ = false;
+    SDL_Window* window_ = nullptr;
+    SDL_Surface* frame_ = nullptr;  // wraps screen_ for blitting
+    std::vector<uint32_t> screen_;
+    int width_ = 0, height_ = 0;
+    int wantLeft_ = 0, wantTop_ = 0;
+    bool placed_ = false;
+    SdlVoice voice_;
+};
+
+}  // namespace skr::platform

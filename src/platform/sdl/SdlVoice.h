@@ -1,0 +1,71 @@
+// The one sound voice of the SDL backend. Plays an in-memory RIFF WAVE image
+// without blocking: one clip at a time, a new request stops the sounding
+// one, a null request only stops, an image it cannot play gives silence.
+// PCM in the device's format (22050 Hz, mono, 16-bit, as the program's clips
+// are) is mixed straight from the caller's bytes, which must stay valid until
+// the clip ends or is replaced; other PCM layouts are converted once, at
+// Play, into a buffer the voice owns.
+#pragma once
+
+#include <SDL.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace skr::platform {
+
+class SdlVoice {
+public:
+    // The device format: that of the program's clips, so they need no
+    // conversion. A short buffer keeps the delay from Play to the first
+    // sample leaving the mixer near one buffer period (256 frames ~ 11.6 ms).
+    static constexpr int kRate = 22050;
+    static constexpr int kChannels = 1;
+    static constexpr SDL_AudioFormat kFormat = AUDIO_S16LSB;
+    static constexpr int kBufferFrames = 256;
+    // Largest converted clip the voice will hold (about 12 minutes at the
+    // device format); a bigger one is not played.
+    static constexpr size_t kMaxConvertedBytes = 32u << 20;
+
+    SdlVoice() = default;
+    ~SdlVoice();
+    SdlVoice(const SdlVoice&) = delete;
+    SdlVoice& operator=(const SdlVoice&) = delete;
+
+    // Starts SDL's audio and opens the default output device. Returns false
+    // when there is no usable device; the voice then stays silent.
+    bool Open();
+    // Stops the sound and releases the device and SDL's audio.
+    void Close();
+    bool IsOpen() const noexcept { return device_ != 0; }
+
+    // Stops what sounds and starts the image; null or size 0 only stops.
+    void Play(const uint8_t* image, size_t size);
+    void Stop() noexcept;
+
+    // Whether a clip still has samples left to mix.
+    bool Sounding() const noexcept;
+    // How many clips have had their first samples mixed so far; for
+    // measuring the delay from Play to output.
+    uint64_t ClipsStarted() const noexcept { return started_.load(std::memory_order_acquire); }
+
+private:
+    static void SDLCALL Mix(void* self, Uint8* out, int len);
+    // Converts PCM of another layout to the device format into converted_;
+    // false when SDL cannot convert it or the result would be too large.
+    bool Convert(SDL_AudioFormat format, int channels, int rate, const uint8_t* data, size_t size);
+
+    SDL_AudioDeviceID device_ = 0;
+    bool audioInit_ = false;
+    Uint8 silence_ = 0;
+    // The sounding clip, shared with the audio thread under the device lock.
+    const uint8_t* cur_ = nullptr;
+    size_t left_ = 0;
+    bool fresh_ = false;  // nothing of cur_ mixed yet
+    std::atomic<uint64_t> started_{0};
+    std::vector<uint8_t> converted_;  // owned samples of a converted clip
+};
+
+}  // namespace skr::platform

@@ -1,0 +1,43 @@
+// Runs the real program in a real window: a private Xvfb display, the
+// program as a child process, and Xlib to look at and poke its window.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace skr::e2e {
+
+class XSession {
+public:
+    XSession();
+    ~XSession();
+    bool Ready() const { return display_ != nullptr; }
+
+    // Starts the program; false when it did not start.
+    bool Launch(const std::string& program);
+    // Waits for a top-level window with that name; 0 when none appeared.
+    Window WaitForWindow(const std::string& name, int timeoutMs);
+    // Client size and position on the screen.
+    bool Geometry(Window w, int& x, int& y, int& width, int& height);
+    // The window's client pixels as 0x00RRGGBB.
+    std::vector<uint32_t> Capture(Window w, int width, int height);
+    // Presses and releases a button at client coordinates (XTest).
+    void Click(Window w, int x, int y, int button = 1);
+    // Asks the window to close, as the close button does.
+    void RequestClose(Window w);
+    // Waits for the program to end; its exit code, or -1 on time-out or signal.
+    int WaitExit(int timeoutMs);
+    std::string DisplayName() const { return name_; }
+
+private:
+    pid_t xvfb_ = -1;
+    pid_t program_ = -1;
+    Display* display_ = nullptr;
+    std::string name_;
+};
+
+}  // namespace skr::e2e
