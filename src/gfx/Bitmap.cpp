@@ -74,7 +74,10 @@ void TBitmap::Assign(const TPersistent* source) {
         return;
     }
     if (auto* b = dynamic_cast<const TBitmap*>(source)) {
-        if (b == this) return;
+        if (b == this) {  // nothing to copy, but the image counts as written
+            Changed();
+            return;
+        }
         width_ = b->width_;
         height_ = b->height_;
         monochrome_ = b->monochrome_;

@@ -1,0 +1,251 @@
+#include "gfx/Icon.h"
+
+#include <cstdlib>
+
+#include "core/Exception.h"
+#include "core/Filer.h"
+#include "core/Stream.h"
+#include "gfx/Bitmap.h"
+#include "gfx/Canvas.h"
+
+namespace skr {
+
+namespace {
+
+constexpr const char* kInvalidIcon = "アイコンイメージが不正です";
+constexpr int kMaxIconSide = 1024;
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidIcon); }
+[[noreturn]] void Truncated() { throw EReadError(msg::ReadError); }
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t U32(const uint8_t* p) {
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+bool IsPng(const uint8_t* p, size_t n) {
+    static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (n < 8) return false;
+    for (int i = 0; i < 8; ++i)
+        if (p[i] != sig[i]) return false;
+    return true;
+}
+
+// Blends straight ARGB over an opaque background pixel.
+uint32_t Over(uint32_t argb, uint32_t back) {
+    const uint32_t a = argb >> 24;
+    if (a == 255) return argb & 0xFFFFFF;
+    if (a == 0) return back;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t f = (argb >> shift) & 0xFF, b = (back >> shift) & 0xFF;
+        out |= ((f * a + b * (255 - a) + 127) / 255) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+const TClassInfo& TIcon::StaticClass() {
+    static const TClassInfo info{.name = "TIcon", .parent = &TGraphic::StaticClass()};
+    return info;
+}
+
+void TIcon::ReadData(TStream& stream) {
+    std::vector<uint8_t> bytes(stream.Remaining());
+    stream.ReadBuffer(bytes.data(), bytes.size());
+    std::vector<Entry> entries;
+    if (!bytes.empty()) {
+        if (bytes.size() < 6) Truncated();
+        if (U16(bytes.data() + 2) > 1) Invalid();  // 2 is a cursor
+        const size_t count = U16(bytes.data() + 4);
+        if (6 + 16 * count > bytes.size()) Truncated();
+        entries.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            const uint8_t* d = bytes.data() + 6 + 16 * i;
+            Entry e;
+            e.width = d[0] ? d[0] : 256;
+            e.height = d[1] ? d[1] : 256;
+            e.size = U32(d + 8);
+            e.offset = U32(d + 12);
+            if (e.offset > bytes.size() || e.size > bytes.size() - e.offset) Truncated();
+            // The depth: the image's own header is the reliable source;
+            // directories often leave the bit count 0 (colour count only).
+            const uint8_t* img = bytes.data() + e.offset;
+            if (e.size >= 16 && !IsPng(img, e.size)) e.bits = U16(img + 14);
+            else if (U16(d + 6)) e.bits = U16(d + 6);
+            else if (d[2] == 2) e.bits = 1;
+            else if (d[2] == 16) e.bits = 4;
+            else e.bits = 8;
+            entries.push_back(e);
+        }
+    }
+    data_ = std::move(bytes);
+    entries_ = std::move(entries);
+    drawCache_.clear();
+    cacheW_ = cacheH_ = 0;
+    Changed();
+}
+
+void TIcon::WriteData(TStream& stream) const { stream.WriteBuffer(data_.data(), data_.size()); }
+
+void TIcon::Assign(const TPersistent* source) {
+    if (auto* icon = dynamic_cast<const TIcon*>(source)) {
+        if (icon == this) return;
+        data_ = icon->data_;
+        entries_ = icon->entries_;
+        drawCache_.clear();
+        cacheW_ = cacheH_ = 0;
+        Changed();
+        return;
+    }
+    TGraphic::Assign(source);
+}
+
+void TIcon::DefineProperties(TFiler& filer) {
+    TGraphic::DefineProperties(filer);
+    filer.DefineBinaryProperty(
+        "Data", [this](TStream& s) { ReadData(s); }, [this](TStream& s) { WriteData(s); }, !Empty());
+}
+
+int TIcon::ChooseImage(int size, int bitsPerPixel) const noexcept {
+    int best = -1;
+    for (int i = 0; i < ImageCount(); ++i) {
+        if (best < 0) { best = i; continue; }
+        const Entry& e = entries_[i];
+        const Entry& b = entries_[best];
+        const int de = std::abs(e.width - size), db = std::abs(b.width - size);
+        if (de != db) {
+            if (de < db) best = i;
+            continue;
+        }
+        if (e.width != b.width) {
+            if (e.width > b.width) best = i;  // scale down rather than up
+            continue;
+        }
+        // Same size: deepest colour the display shows, else the shallowest.
+        const bool eFits = e.bits <= bitsPerPixel, bFits = b.bits <= bitsPerPixel;
+        if (eFits != bFits) {
+            if (eFits) best = i;
+        } else if (eFits ? e.bits > b.bits : e.bits < b.bits) {
+            best = i;
+        }
+    }
+    return best;
+}
+
+int TIcon::Width() const {
+    const int i = ChooseImage(kDefaultSize, 32);
+    return i < 0 ? 0 : entries_[i].width;
+}
+
+int TIcon::Height() const {
+    const int i = ChooseImage(kDefaultSize, 32);
+    return i < 0 ? 0 : entries_[i].height;
+}
+
+std::vector<uint32_t> TIcon::ToArgb(int size, int& w, int& h, int bitsPerPixel) const {
+    w = h = 0;
+    const int i = ChooseImage(size, bitsPerPixel);
+    if (i < 0) return {};
+    return DecodeImage(i, w, h);
+}
+
+std::vector<uint32_t> TIcon::DecodeImage(int index, int& w, int& h) const {
+    w = h = 0;
+    if (index < 0 || index >= ImageCount()) return {};
+    const Entry& e = entries_[index];
+    const uint8_t* img = data_.data() + e.offset;  // offset and size checked at load
+    const uint64_t n = e.size;
+    if (IsPng(img, n)) Invalid();  // PNG-compressed images are not decoded
+    if (n < 40) Truncated();
+    const uint32_t headerSize = U32(img);
+    if (headerSize < 40) Invalid();
+    const int64_t width = static_cast<int32_t>(U32(img + 4));
+    const int64_t height = static_cast<int32_t>(U32(img + 8)) / 2;  // colour and mask halves
+    const unsigned bpp = U16(img + 14);
+    const uint32_t compression = U32(img + 16);
+    const uint32_t colorsUsed = U32(img + 32);
+    if (width <= 0 || height <= 0 || width > kMaxIconSide || height > kMaxIconSide) Invalid();
+    if (compression != 0) Invalid();
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) Invalid();
+
+    uint32_t palette[256] = {};
+    uint64_t pos = headerSize;
+    if (pos > n) Truncated();
+    if (bpp <= 8) {
+        const uint64_t maxEntries = 1u << bpp;
+        const uint64_t entries = colorsUsed ? colorsUsed : maxEntries;
+        if (pos + 4 * entries > n) Truncated();
+        for (uint64_t c = 0; c < entries && c < maxEntries; ++c) {
+            const uint8_t* p = img + pos + 4 * c;
+            palette[c] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+        }
+        pos += 4 * entries;
+    }
+    const uint64_t xorStride = (uint64_t(width) * bpp + 31) / 32 * 4;
+    const uint64_t andStride = (uint64_t(width) + 31) / 32 * 4;
+    const uint64_t xorStart = pos, andStart = pos + xorStride * height;
+    if (andStart > n) Truncated();
+    // A 32-bit image carries its own alpha and may leave the mask out.
+    const bool hasMask = andStart + andStride * height <= n;
+    if (!hasMask && bpp != 32) Truncated();
+
+    w = static_cast<int>(width);
+    h = static_cast<int>(height);
+    std::vector<uint32_t> out(static_cast<size_t>(w) * h);
+    bool anyAlpha = false;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = img + xorStart + xorStride * static_cast<uint64_t>(h - 1 - y);
+        uint32_t* px = out.data() + static_cast<size_t>(y) * w;
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = 0;
+            switch (bpp) {
+                case 1: c = palette[(in[x >> 3] >> (7 - (x & 7))) & 1]; break;
+                case 4: c = palette[(in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
+                case 8: c = palette[in[x]]; break;
+                case 24: c = uint32_t(in[3 * x + 2]) << 16 | uint32_t(in[3 * x + 1]) << 8 | in[3 * x]; break;
+                case 32: c = U32(in + 4 * x); anyAlpha |= (c >> 24) != 0; break;
+            }
+            px[x] = bpp == 32 ? c : (c | 0xFF000000u);
+        }
+    }
+    if (bpp == 32 && anyAlpha) return out;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* mask = hasMask ? img + andStart + andStride * static_cast<uint64_t>(h - 1 - y) : nullptr;
+        uint32_t* px = out.data() + static_cast<size_t>(y) * w;
+        for (int x = 0; x < w; ++x) {
+            const bool transparent = mask && ((mask[x >> 3] >> (7 - (x & 7))) & 1);
+            px[x] = transparent ? (px[x] & 0xFFFFFF) : (px[x] | 0xFF000000u);
+        }
+    }
+    return out;
+}
+
+void TIcon::Draw(TCanvas& canvas, const TRect& dest) {
+    if (Empty()) return;
+    if (drawCache_.empty()) drawCache_ = ToArgb(kDefaultSize, cacheW_, cacheH_);
+    if (drawCache_.empty()) return;
+    // Compose the icon over what the canvas shows, then copy the result so
+    // the canvas's clipping applies as to any other copy.
+    const TPixelView& target = canvas.Target();
+    TBitmap composed;
+    composed.SetSize(cacheW_, cacheH_);
+    for (int y = 0; y < cacheH_; ++y) {
+        uint32_t* out = composed.Scanline(y);
+        const int ty = dest.top + y;
+        for (int x = 0; x < cacheW_; ++x) {
+            const int tx = dest.left + x;
+            const bool onTarget = target.pixels && tx >= 0 && ty >= 0 && tx < target.width && ty < target.height;
+            const uint32_t back = onTarget ? target.pixels[static_cast<ptrdiff_t>(ty) * target.stride + tx] : 0;
+            out[x] = Over(drawCache_[static_cast<size_t>(y) * cacheW_ + x], back);
+        }
+    }
+    const TRect d = Bounds(dest.left, dest.top, cacheW_, cacheH_).Intersect(dest);
+    const TCopyMode mode = canvas.CopyMode;
+    canvas.CopyMode = TCopyMode::cmSrcCopy;
+    canvas.CopyRect(d, composed, TRect{0, 0, d.Width(), d.Height()});
+    canvas.CopyMode = mode;
+}
+
+}  // namespace skr
