@@ -1,0 +1,183 @@
+// Starting a sound: TWavePlayer::Play must hand the clip over at once and
+// allocate nothing. The SDL voice is measured too: the cost of Play and the
+// delay from Play to the clip's first samples leaving the mixer (SDL's
+// file-writing driver, paced in real time like a sound card).
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "components/WavePlay.h"
+#include "platform/headless/HeadlessPlatform.h"
+
+#include <chrono>
+#include <thread>
+
+#include "platform/sdl/SdlVoice.h"
+
+// Every allocation is counted. GCC takes the malloc/free pairs below for a
+// mismatch with operator new; they are not one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+namespace {
+std::atomic<uint64_t> allocations{0};
+}  // namespace
+
+void* operator new(size_t n) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(n ? n : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+
+namespace {
+
+using namespace skr;
+
+// A mono 16-bit 22050 Hz image of the given length, like the program's clips.
+std::vector<uint8_t> Clip(uint32_t frames) {
+    std::vector<uint8_t> v(44 + size_t(frames) * 2, 0);
+    auto put32 = [&](size_t at, uint32_t x) { for (int i = 0; i < 4; ++i) v[at + i] = uint8_t(x >> (8 * i)); };
+    auto put16 = [&](size_t at, uint16_t x) { v[at] = uint8_t(x); v[at + 1] = uint8_t(x >> 8); };
+    std::memcpy(v.data(), "RIFF", 4);
+    put32(4, uint32_t(v.size() - 8));
+    std::memcpy(v.data() + 8, "WAVEfmt ", 8);
+    put32(16, 16);
+    put16(20, 1);
+    put16(22, 1);
+    put32(24, 22050);
+    put32(28, 44100);
+    put16(32, 2);
+    put16(34, 16);
+    std::memcpy(v.data() + 36, "data", 4);
+    put32(40, frames * 2);
+    for (uint32_t i = 0; i < frames; ++i) put16(44 + size_t(i) * 2, uint16_t(i * 37));
+    return v;
+}
+
+void LoadClip(TWaveData& w, uint32_t frames) {
+    TMemoryStream s(Clip(frames));
+    w.LoadFromStream(s);
+}
+
+// Play against the headless backend. Its log grows with every request, so
+// it is renewed (outside the timing) every 64k plays.
+void BM_WavePlayerPlay_Headless(benchmark::State& state) {
+    auto platform = std::make_unique<platform::HeadlessPlatform>();
+    platform::SetActive(platform.get());
+    TWavePlayer player(nullptr);
+    LoadClip(*player.Wave(), uint32_t(state.range(0)));
+    uint64_t n = 0;
+    for (auto _ : state) {
+        player.Play();
+        if (++n % 65536 == 0) {
+            state.PauseTiming();
+            platform = std::make_unique<platform::HeadlessPlatform>();
+            platform::SetActive(platform.get());
+            state.ResumeTiming();
+        }
+    }
+    platform::SetActive(nullptr);
+}
+BENCHMARK(BM_WavePlayerPlay_Headless)->Arg(2205)->Arg(45933);
+
+// A platform whose voice only notes the request: what Play itself costs and
+// allocates, without the headless log.
+class VoiceOnly final : public platform::Platform {
+public:
+    const uint8_t* last = nullptr;
+    uint32_t TickCount() override { return 0; }
+    platform::TimeOfDay SystemTime() override { return {}; }
+    bool PollEvent(platform::RawEvent&) override { return false; }
+    void WaitEvent(uint32_t) override {}
+    bool CreateWindow(const platform::WindowSpec&) override { return false; }
+    void SetCaption(std::string_view) override {}
+    void SetIcon(const platform::IconImage&) override {}
+    void Show(platform::ShowState) override {}
+    platform::ShowState LaunchShowState() override { return platform::ShowState::Normal; }
+    void SetCapture(bool) override {}
+    uint32_t DoubleClickTime() override { return 500; }
+    int DoubleClickDistance() override { return 4; }
+    int DisplayBitsPerPixel() override { return 32; }
+    platform::Surface Screen() override { return {}; }
+    void Present(std::span<const platform::Rect>) override {}
+    void PlaySound(const uint8_t* image, size_t) override { last = image; }
+    void ErrorBox(std::string_view, std::string_view) override {}
+    std::string ModuleFileName() override { return {}; }
+};
+
+void BM_WavePlayerPlay_Allocations(benchmark::State& state) {
+    VoiceOnly voice;
+    platform::SetActive(&voice);
+    TWavePlayer a(nullptr), b(nullptr);
+    LoadClip(*a.Wave(), 45933);
+    LoadClip(*b.Wave(), 1944);
+    const uint64_t before = allocations.load();
+    for (auto _ : state) {
+        a.Play();
+        b.Play();
+        benchmark::DoNotOptimize(voice.last);
+    }
+    state.counters["allocs/play"] =
+        benchmark::Counter(double(allocations.load() - before) / double(2 * state.iterations()));
+    platform::SetActive(nullptr);
+}
+BENCHMARK(BM_WavePlayerPlay_Allocations);
+
+struct DiskVoice {
+    platform::SdlVoice voice;
+    explicit DiskVoice(const char* delayMs) {
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+        if (delayMs) setenv("SDL_DISKAUDIODELAY", delayMs, 1);
+        else unsetenv("SDL_DISKAUDIODELAY");
+        voice.Open();
+    }
+};
+
+// The cost of starting a clip in the device format (no conversion).
+void BM_SdlVoicePlay(benchmark::State& state) {
+    DiskVoice disk("10");
+    const std::vector<uint8_t> a = Clip(45933), b = Clip(1944);
+    const uint64_t before = allocations.load();
+    for (auto _ : state) {
+        disk.voice.Play(a.data(), a.size());
+        disk.voice.Play(b.data(), b.size());
+    }
+    state.counters["allocs/play"] =
+        benchmark::Counter(double(allocations.load() - before) / double(2 * state.iterations()));
+    if (!disk.voice.IsOpen()) state.SkipWithError("no audio device");
+}
+BENCHMARK(BM_SdlVoicePlay);
+
+// From Play to the first samples of the clip taken by the mixer, with the
+// disk driver paced at one buffer period per buffer like a sound card.
+void BM_SdlVoicePlayToMixer(benchmark::State& state) {
+    DiskVoice disk(nullptr);
+    if (!disk.voice.IsOpen()) {
+        state.SkipWithError("no audio device");
+        return;
+    }
+    const std::vector<uint8_t> clip = Clip(45933);
+    for (auto _ : state) {
+        const uint64_t started = disk.voice.ClipsStarted();
+        const auto t0 = std::chrono::steady_clock::now();
+        disk.voice.Play(clip.data(), clip.size());
+        while (disk.voice.ClipsStarted() == started) std::this_thread::yield();
+        const auto t1 = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+        // Land the next request at a different point of the buffer period.
+        std::this_thread::sleep_for(std::chrono::microseconds(1700 + 3100 * (state.iterations() % 4)));
+    }
+}
+BENCHMARK(BM_SdlVoicePlayToMixer)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

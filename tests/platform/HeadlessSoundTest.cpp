@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/headless/HeadlessPlatform.h"
+
+namespace skr::platform {
+namespace {
+
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& v, uint16_t x) {
+    v.push_back(static_cast<uint8_t>(x));
+    v.push_back(static_cast<uint8_t>(x >> 8));
+}
+
+// A mono 16-bit image at 1000 samples per second: `ms` milliseconds long.
+std::vector<uint8_t> Clip(uint32_t ms, uint16_t formatTag = 1) {
+    std::vector<uint8_t> v{'R', 'I', 'F', 'F'};
+    Put32(v, 36 + ms * 2);
+    v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    Put32(v, 16);
+    Put16(v, formatTag);
+    Put16(v, 1);
+    Put32(v, 1000);
+    Put32(v, 2000);
+    Put16(v, 2);
+    Put16(v, 16);
+    v.insert(v.end(), {'d', 'a', 't', 'a'});
+    Put32(v, ms * 2);
+    v.resize(v.size() + ms * 2, 0x11);
+    return v;
+}
+
+TEST(HeadlessSound, LogsEachRequestAtItsVirtualTime) {
+    HeadlessPlatform p;
+    const std::vector<uint8_t> a = Clip(300);
+    p.AdvanceTo(10);
+    p.PlaySound(a.data(), a.size());
+    p.AdvanceTo(20);
+    p.PlaySound(nullptr, 0);
+    p.PlaySound(a.data(), 0);  // size 0 is a stop as well
+    ASSERT_EQ(p.Sounds().size(), 3u);
+    EXPECT_EQ(p.Sounds()[0].time, 10u);
+    EXPECT_EQ(p.Sounds()[0].image, a.data());
+    EXPECT_EQ(p.Sounds()[0].size, a.size());
+    EXPECT_EQ(p.Sounds()[0].durationMs, 300u);
+    EXPECT_EQ(p.Sounds()[1].time, 20u);
+    EXPECT_EQ(p.Sounds()[1].image, nullptr);
+    EXPECT_EQ(p.Sounds()[2].image, nullptr);
+    EXPECT_EQ(p.Now(), 20u);  // playing takes no virtual time
+}
+
+TEST(HeadlessSound, SoundingAtFollowsTheLastRequest) {
+    HeadlessPlatform p;
+    const std::vector<uint8_t> a = Clip(300), b = Clip(50);
+    p.AdvanceTo(100);
+    p.PlaySound(a.data(), a.size());
+    EXPECT_EQ(p.SoundingAt(99), nullptr);
+    EXPECT_EQ(p.SoundingAt(100)->image, a.data());
+    EXPECT_EQ(p.SoundingAt(399)->image, a.data());
+    EXPECT_EQ(p.SoundingAt(400), nullptr);  // ended
+
+    p.AdvanceTo(200);
+    p.PlaySound(b.data(), b.size());  // cuts a
+    EXPECT_EQ(p.SoundingAt(150)->image, a.data());
+    EXPECT_EQ(p.SoundingAt(249)->image, b.data());
+    EXPECT_EQ(p.SoundingAt(260), nullptr);  // a does not resume after b
+
+    p.AdvanceTo(500);
+    p.PlaySound(a.data(), a.size());
+    p.PlaySound(nullptr, 0);  // same instant: the stop wins
+    EXPECT_EQ(p.SoundingAt(500), nullptr);
+    EXPECT_EQ(p.SoundingAt(600), nullptr);
+}
+
+TEST(HeadlessSound, UnplayableImagesSoundNothingButStillStop) {
+    HeadlessPlatform p;
+    const std::vector<uint8_t> good = Clip(1000);
+    std::vector<uint8_t> adpcm = Clip(1000, 2);
+    std::vector<uint8_t> truncated = Clip(1000);
+    truncated.resize(30);  // inside the "fmt " chunk
+    std::vector<uint8_t> noise(64, 0x5A);
+    for (const auto* bad : {&adpcm, &truncated, &noise}) {
+        p.PlaySound(good.data(), good.size());
+        p.PlaySound(bad->data(), bad->size());
+        EXPECT_EQ(p.Sounds().back().durationMs, 0u);
+        EXPECT_EQ(p.SoundingAt(p.Now()), nullptr);
+        p.AdvanceTo(p.Now() + 1);
+    }
+}
+
+TEST(HeadlessSound, DataChunkCutShortCountsOnlyTheBytesPresent) {
+    HeadlessPlatform p;
+    std::vector<uint8_t> cut = Clip(1000);
+    cut.resize(44 + 200);  // the header still claims 1000 ms
+    p.PlaySound(cut.data(), cut.size());
+    EXPECT_EQ(p.Sounds().back().durationMs, 100u);
+    EXPECT_NE(p.SoundingAt(99), nullptr);
+    EXPECT_EQ(p.SoundingAt(100), nullptr);
+}
+
+}  // namespace
+}  // namespace skr::platform
