@@ -14,6 +14,14 @@ TApplication* theApplication = nullptr;
 
 TApplication* Application() noexcept { return theApplication; }
 
+uint32_t GetTickCount() { return theApplication ? theApplication->Platform().TickCount() : 0; }
+
+TSystemTime GetSystemTime() {
+    if (!theApplication) return {};
+    const platform::TimeOfDay t = theApplication->Platform().SystemTime();
+    return TSystemTime{t.hour, t.minute, t.second, t.milliseconds};
+}
+
 std::string TitleFromModuleName(std::string_view path) {
     const size_t slash = path.find_last_of("/\\");
     std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));

@@ -77,6 +77,14 @@ private:
 // The one application object of the process (null when none exists).
 TApplication* Application() noexcept;
 
+// The clocks of the platform the application runs on, for handlers: the
+// millisecond tick counter (wraps at 2^32) and the UTC time of day.
+struct TSystemTime {
+    int wHour = 0, wMinute = 0, wSecond = 0, wMilliseconds = 0;
+};
+uint32_t GetTickCount();
+TSystemTime GetSystemTime();
+
 // The title the application takes from the executable's path: the file
 // name, cut at its first full stop, lower case after its first byte.
 std::string TitleFromModuleName(std::string_view path);

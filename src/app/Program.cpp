@@ -9,6 +9,8 @@
 #include "app/Timer.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
+#include "core/Text.h"
+#include "formdef/FormReader.h"
 #include "gfx/Graphics.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
@@ -21,6 +23,19 @@ std::string FatalErrorText(std::string_view kind, std::string_view module, std::
                               int(module.size()), module.data(), uint32_t{0}, int(message.size()), message.data());
     if (!message.empty() && message.back() != '.') text += '.';
     return text;
+}
+
+void LoadFormFromResource(TForm& form) {
+    const std::string name(form.ClassName());
+    const std::span<const uint8_t> bytes = platform::FindResource(name);
+    if (bytes.empty()) throw EResNotFound(Format(msg::ResNotFound, name.c_str()));
+    TApplication* app = Application();
+    ReadRootComponent(bytes, form, [&](std::string_view candidate) {
+        if (!app) return false;
+        for (TForm* other : app->Forms())
+            if (other != &form && SameText(other->Name(), candidate)) return true;
+        return false;
+    });
 }
 
 namespace {

@@ -16,6 +16,11 @@ class TForm;
 // its properties) and returns it; the application owns it from AddForm on.
 using TFormBuilder = std::function<TForm*(TApplication&)>;
 
+// Reads the window's definition from the program's resource named after its
+// class (found without regard to case). Raises "%s リソースが見つかりません"
+// when the program carries none, and the reader's errors.
+void LoadFormFromResource(TForm& form);
+
 // Runs the whole program on the given platform; returns the exit code (0
 // after the window was closed, 1 after a fatal start-up error).
 int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm);

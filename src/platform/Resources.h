@@ -16,7 +16,8 @@ struct Resource {
 // Empty span when the program carries no resource of that name.
 std::span<const uint8_t> FindResource(std::string_view name) noexcept;
 
-// The table the build provides; a program without resources links the empty one.
+// The table the build links into the program; empty for programs (the
+// tests) that carry no resources.
 std::span<const Resource> EmbeddedResources() noexcept;
 
 }  // namespace skr::platform
