@@ -1,0 +1,277 @@
+#include "formdef/ValueTags.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "core/Exception.h"
+#include "core/Text.h"
+#include "formdef/Messages.h"
+
+namespace skr {
+
+namespace {
+constexpr std::string_view kTagNames[] = {
+    "Null", "List", "Int8", "Int16", "Int32", "Extended", "String", "Ident", "False", "True",
+    "Binary", "Set", "LString", "Nil", "Collection", "Single", "Currency", "Date", "WString", "Int64",
+};
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | cp >> 6);
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | cp >> 12);
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | cp >> 18);
+        out += static_cast<char>(0x80 | (cp >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+}  // namespace
+
+std::string_view ValueTypeName(TValueType type) noexcept {
+    const auto i = static_cast<uint8_t>(type);
+    return i <= kLastValueType ? kTagNames[i] : std::string_view("?");
+}
+
+void ThrowInvalidValue() { throw EReadError(msg::InvalidPropertyValue); }
+
+double ExtendedToDouble(const uint8_t b[10]) noexcept {
+    uint64_t mant = 0;
+    for (int i = 7; i >= 0; --i) mant = mant << 8 | b[i];
+    const unsigned se = b[8] | b[9] << 8;
+    const bool negative = se & 0x8000;
+    const int exp = static_cast<int>(se & 0x7FFF);
+    double v;
+    if (exp == 0x7FFF) {
+        v = (mant << 1) != 0 ? std::numeric_limits<double>::quiet_NaN() : std::numeric_limits<double>::infinity();
+    } else if (mant == 0) {
+        v = 0.0;
+    } else {
+        v = std::ldexp(static_cast<double>(mant), exp - 16383 - 63);
+    }
+    return negative ? -v : v;
+}
+
+void DoubleToExtended(double value, uint8_t b[10]) noexcept {
+    uint64_t mant = 0;
+    unsigned exp = 0;
+    const bool negative = std::signbit(value);
+    if (std::isnan(value)) {
+        exp = 0x7FFF;
+        mant = 0xC000000000000000ull;
+    } else if (std::isinf(value)) {
+        exp = 0x7FFF;
+        mant = 0x8000000000000000ull;
+    } else if (value != 0.0) {
+        int e = 0;
+        const double m = std::frexp(std::fabs(value), &e);  // |value| = m * 2^e, m in [0.5, 1)
+        mant = static_cast<uint64_t>(std::ldexp(m, 64));
+        exp = static_cast<unsigned>(e - 1 + 16383);
+    }
+    for (int i = 0; i < 8; ++i) b[i] = static_cast<uint8_t>(mant >> (8 * i));
+    const unsigned se = exp | (negative ? 0x8000u : 0u);
+    b[8] = static_cast<uint8_t>(se);
+    b[9] = static_cast<uint8_t>(se >> 8);
+}
+
+std::string WideToShiftJis(std::span<const uint8_t> w) {
+    std::string utf8;
+    const size_t units = w.size() / 2;
+    for (size_t i = 0; i < units; ++i) {
+        uint32_t cp = w[2 * i] | w[2 * i + 1] << 8;
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units) {
+            const uint32_t lo = w[2 * i + 2] | w[2 * i + 3] << 8;
+            if (lo >= 0xDC00 && lo < 0xE000) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                ++i;
+            }
+        }
+        if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;  // an unpaired surrogate
+        AppendUtf8(utf8, cp);
+    }
+    return Utf8ToShiftJis(utf8);
+}
+
+void TTagCursor::Need(size_t n) const {
+    if (n > Remaining()) throw EReadError(msg::ReadError);
+}
+
+uint8_t TTagCursor::PeekByte() const {
+    Need(1);
+    return bytes_[pos_];
+}
+
+uint8_t TTagCursor::U8() {
+    Need(1);
+    return bytes_[pos_++];
+}
+
+uint16_t TTagCursor::U16() {
+    Need(2);
+    const uint16_t v = static_cast<uint16_t>(bytes_[pos_] | bytes_[pos_ + 1] << 8);
+    pos_ += 2;
+    return v;
+}
+
+uint32_t TTagCursor::U32() {
+    Need(4);
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | bytes_[pos_ + i];
+    pos_ += 4;
+    return v;
+}
+
+uint64_t TTagCursor::U64() {
+    Need(8);
+    uint64_t v = 0;
+    for (int i = 7; i >= 0; --i) v = v << 8 | bytes_[pos_ + i];
+    pos_ += 8;
+    return v;
+}
+
+std::span<const uint8_t> TTagCursor::Take(size_t n) {
+    Need(n);
+    const auto s = bytes_.subspan(pos_, n);
+    pos_ += n;
+    return s;
+}
+
+std::string_view TTagCursor::ShortString() {
+    const uint8_t len = U8();
+    const auto s = Take(len);
+    return {reinterpret_cast<const char*>(s.data()), s.size()};
+}
+
+TValueType TTagCursor::ReadValue() {
+    const uint8_t t = U8();
+    if (t > kLastValueType) ThrowInvalidValue();
+    return static_cast<TValueType>(t);
+}
+
+TValueType TTagCursor::NextValue() const {
+    const uint8_t t = PeekByte();
+    if (t > kLastValueType) ThrowInvalidValue();
+    return static_cast<TValueType>(t);
+}
+
+int64_t TTagCursor::IntegerOf(TValueType type, bool allowInt64) {
+    switch (type) {
+        case TValueType::vaInt8: return static_cast<int8_t>(U8());
+        case TValueType::vaInt16: return static_cast<int16_t>(U16());
+        case TValueType::vaInt32: return static_cast<int32_t>(U32());
+        case TValueType::vaInt64:
+            if (allowInt64) return static_cast<int64_t>(U64());
+            break;
+        default: break;
+    }
+    ThrowInvalidValue();
+}
+
+double TTagCursor::FloatOf(TValueType type) {
+    switch (type) {
+        case TValueType::vaExtended: {
+            const auto b = Take(10);
+            return ExtendedToDouble(b.data());
+        }
+        case TValueType::vaSingle: {
+            const uint32_t bits = U32();
+            float f;
+            std::memcpy(&f, &bits, 4);
+            return f;
+        }
+        case TValueType::vaDate: {
+            const uint64_t bits = U64();
+            double d;
+            std::memcpy(&d, &bits, 8);
+            return d;
+        }
+        case TValueType::vaCurrency: return static_cast<double>(static_cast<int64_t>(U64())) / 10000.0;
+        default: return static_cast<double>(IntegerOf(type, true));
+    }
+}
+
+std::string TTagCursor::StringOf(TValueType type) {
+    switch (type) {
+        case TValueType::vaString: return std::string(ShortString());
+        case TValueType::vaLString: {
+            const auto s = Take(U32());
+            return std::string(s.begin(), s.end());
+        }
+        case TValueType::vaWString: {
+            const uint32_t units = U32();
+            if (units > Remaining() / 2) throw EReadError(msg::ReadError);
+            return WideToShiftJis(Take(size_t{units} * 2));
+        }
+        default: ThrowInvalidValue();
+    }
+}
+
+std::string_view TTagCursor::IdentOf(TValueType type) {
+    switch (type) {
+        case TValueType::vaIdent: return ShortString();
+        case TValueType::vaFalse: return "False";
+        case TValueType::vaTrue: return "True";
+        case TValueType::vaNull: return "Null";
+        case TValueType::vaNil: return "nil";
+        default: ThrowInvalidValue();
+    }
+}
+
+void TTagCursor::SkipValue(int depth) {
+    if (depth > kMaxNesting) throw EReadError(msg::InvalidStreamFormat);
+    const TValueType t = ReadValue();
+    switch (t) {
+        case TValueType::vaNull:
+        case TValueType::vaFalse:
+        case TValueType::vaTrue:
+        case TValueType::vaNil: return;
+        case TValueType::vaList:
+            while (PeekByte() != 0) SkipValue(depth + 1);
+            U8();
+            return;
+        case TValueType::vaInt8: Take(1); return;
+        case TValueType::vaInt16: Take(2); return;
+        case TValueType::vaInt32:
+        case TValueType::vaSingle: Take(4); return;
+        case TValueType::vaExtended: Take(10); return;
+        case TValueType::vaString:
+        case TValueType::vaIdent: ShortString(); return;
+        case TValueType::vaBinary:
+        case TValueType::vaLString: Take(U32()); return;
+        case TValueType::vaSet:
+            while (!ShortString().empty()) {}
+            return;
+        case TValueType::vaCollection:
+            while (PeekByte() != 0) {
+                const auto order = NextValue();
+                if (order == TValueType::vaInt8 || order == TValueType::vaInt16 || order == TValueType::vaInt32)
+                    SkipValue(depth + 1);
+                if (ReadValue() != TValueType::vaList) ThrowInvalidValue();
+                SkipProperties(depth + 1);
+            }
+            U8();
+            return;
+        case TValueType::vaCurrency:
+        case TValueType::vaDate:
+        case TValueType::vaInt64: Take(8); return;
+        case TValueType::vaWString: {
+            const uint32_t units = U32();
+            if (units > Remaining() / 2) throw EReadError(msg::ReadError);
+            Take(size_t{units} * 2);
+            return;
+        }
+    }
+}
+
+void TTagCursor::SkipProperties(int depth) {
+    while (!ShortString().empty()) SkipValue(depth);
+}
+
+}  // namespace skr
