@@ -3,7 +3,7 @@
 # are missing. Uses sudo only when not run as root.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev clang libclang-rt-14-dev
           xvfb xauth x11-utils imagemagick xdotool)
 missing=()
 for p in "${packages[@]}"; do
