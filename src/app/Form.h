@@ -58,6 +58,7 @@ public:
     void SetPixelsPerInch(int64_t v) { if (scaled_ && v > 0) pixelsPerInch_ = static_cast<int>(v); }
     int64_t Visible() const { return visible_; }
     int32_t TextHeight() const noexcept { return textHeight_; }
+    void SetTextHeight(int32_t h) noexcept { textHeight_ = h; }
 
     TNotifyEvent OnCreate;
     TMouseEvent OnMouseDown;

@@ -51,6 +51,10 @@ const TClassInfo& TForm1::StaticClass() {
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {}
 
+TForm1::~TForm1() {
+    if (Form1 == this) Form1 = nullptr;
+}
+
 // --- random numbers ------------------------------------------------------------
 
 void ReseedFromClock() {

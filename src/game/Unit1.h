@@ -44,6 +44,7 @@ public:
     SKR_CLASS_INFO()
 
     explicit TForm1(TComponent* owner);
+    ~TForm1() override;
 
     // Components, in declaration order (set by naming them).
     TBitmapList* BitmapBlorp = nullptr;

@@ -1,13 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "XSession.h"
 
 namespace skr::e2e {
 namespace {
 
-TEST(RealWindow, ShowsTheBlackClientAtItsPlaceAndClosesWithExitCodeZero) {
+// Counts the pixels that are not black inside a rectangle of the client.
+int Lit(const std::vector<uint32_t>& pixels, int left, int top, int right, int bottom) {
+    int n = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) n += pixels[static_cast<size_t>(y) * 385 + x] != 0;
+    return n;
+}
+
+void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     ASSERT_TRUE(x.Launch(SKRUNDLE_PROGRAM));
@@ -20,11 +31,22 @@ TEST(RealWindow, ShowsTheBlackClientAtItsPlaceAndClosesWithExitCodeZero) {
     // Without a window manager there is no frame: the client is the corner.
     EXPECT_EQ(left, 192);
     EXPECT_EQ(top, 107);
-    const std::vector<uint32_t> pixels = x.Capture(w, width, height);
+
+    // The prompt blinks at (92, 200); the rest of the window is black.
+    std::vector<uint32_t> pixels;
+    for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, width, height), 92, 200, 292, 223) == 0; ++i) Wait(100);
     ASSERT_EQ(pixels.size(), 385u * 289u);
-    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), static_cast<long>(pixels.size()));
+    EXPECT_GT(Lit(pixels, 92, 200, 292, 223), 100);
+    EXPECT_EQ(Lit(pixels, 0, 0, 385, 190), 0);
+    EXPECT_EQ(Lit(pixels, 0, 256, 385, 289), 0);
+
+    // A click starts a game: the counter line appears at the bottom.
+    x.Click(w, 200, 100);
+    for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, width, height), 136, 256, 248, 288) == 0; ++i) Wait(100);
+    EXPECT_GT(Lit(pixels, 136, 256, 248, 288), 100);
+
     x.RequestClose(w);
-    EXPECT_EQ(x.WaitExit(10000), 0);
+    EXPECT_EQ(x.WaitExit(15000), 0);
 }
 
 }  // namespace
