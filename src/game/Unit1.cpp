@@ -71,6 +71,13 @@ int32_t RandomBelow(int32_t n) {
 
 void TForm1::FormCreate(TObject*) {
     state_.GameState = Idle;
+    ResetCounts();
+    HideResultPictures();
+}
+
+// What both the window's creation and the start of a game reset; the slots'
+// cells and frames are kept.
+void TForm1::ResetCounts() {
     state_.PromptFrame = 0;
     state_.PromptStep = 0;
     state_.Hits = 0;
@@ -79,12 +86,15 @@ void TForm1::FormCreate(TObject*) {
         state_.SlotStep[i] = 0;
         state_.SlotHit[i] = HitNone;
     }
+    state_.ActiveSlots = 1;
+}
+
+void TForm1::HideResultPictures() {
     Iperfect->SetVisible(false);
     Inobody->SetVisible(false);
     Iwhy->SetVisible(false);
     Iwinner->SetVisible(false);
     Igoback->SetVisible(false);
-    state_.ActiveSlots = 1;
 }
 
 void TForm1::PromptStepTick() {
@@ -126,21 +136,9 @@ void TForm1::FormMouseDown(TObject*, TMouseButton, TShiftState, int X, int Y) {
 }
 
 void TForm1::StartGame() {
-    state_.PromptFrame = 0;
-    state_.PromptStep = 0;
-    state_.Hits = 0;
-    state_.FiguresShown = 0;
-    for (int i = 0; i < 3; ++i) {
-        state_.SlotStep[i] = 0;
-        state_.SlotHit[i] = HitNone;
-    }
-    state_.ActiveSlots = 1;
+    ResetCounts();
     state_.GameState = Starting;
-    Iperfect->SetVisible(false);
-    Inobody->SetVisible(false);
-    Iwhy->SetVisible(false);
-    Iwinner->SetVisible(false);
-    Igoback->SetVisible(false);
+    HideResultPictures();
     DrawCounter();
     BitmapClick->Draw(Canvas(), 92, 200, 0);
     Form1->WaveStart->Play();

@@ -77,6 +77,8 @@ public:
 private:
     void DrawCounter();
     void BusyWait(uint32_t d);
+    void ResetCounts();
+    void HideResultPictures();
     void StartGame();
     void StrikeAt(int X, int Y);
     void PromptStepTick();
