@@ -1,43 +1,38 @@
 // The game on the headless backend: whole games per second (a player that
-// never clicks, so every game runs its full 100 figures and end sequence),
+// never hits, so every game runs its full 100 figures and end sequence),
 // the cost of one Playing tick and of a press, and allocations per tick.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <new>
-
 #include "../tests/game/GameFixture.h"
+#include "AllocationCounter.h"
 #include "app/Timer.h"
-
-namespace {
-std::atomic<uint64_t> allocations{0};
-}
-
-// Counts every allocation; GCC cannot see that new and delete below pair up.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
 using namespace skr;
 using skr::test::Game;
 
-void BM_WholeGame(benchmark::State& state) {
+// Whole games back to back in one session, as a player who never hits
+// plays them: start, 100 figures, the end sequence, a click on the result
+// picture, the next start.
+void BM_WholeGames(benchmark::State& state) {
+    constexpr int kGames = 20;
     uint64_t ticks = 0;
     for (auto _ : state) {
         state.PauseTiming();
         {
             Game g({.startTimeOfDayMs = 43200000u + static_cast<uint32_t>(ticks % 1000)});
+            int games = 0;
             g.platform.Click(300, 10, 10);
-            g.afterTick = [&g](uint64_t) {
-                if (g.S().GameState == GameOver) g.platform.Close(g.platform.Now());
+            g.afterTick = [&](uint64_t) {
+                if (g.S().GameState != GameOver) return;
+                const uint64_t now = g.platform.Now();
+                if (++games == kGames) {
+                    g.platform.Close(now);
+                    return;
+                }
+                g.platform.Click(now + 1, 100, 100);   // the result picture: back to the prompt
+                g.platform.Click(now + 10, 100, 100);  // the next game
             };
             state.ResumeTiming();
             g.Run();
@@ -46,10 +41,11 @@ void BM_WholeGame(benchmark::State& state) {
         }
         state.ResumeTiming();
     }
-    state.counters["games/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["ticks/game"] = static_cast<double>(ticks) / static_cast<double>(state.iterations());
+    state.counters["games/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * kGames, benchmark::Counter::kIsRate);
+    state.counters["ticks/game"] = static_cast<double>(ticks) / static_cast<double>(state.iterations() * kGames);
 }
-BENCHMARK(BM_WholeGame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WholeGames)->Unit(benchmark::kMillisecond);
 
 // Ticks of a game in progress, called directly; a new game is set up
 // (outside the timing) whenever one ends.
@@ -71,9 +67,9 @@ void BM_PlayingTick(benchmark::State& state) {
             state.ResumeTiming();
         }
         g->platform.AdvanceTo(g->platform.Now() + 90);
-        before = allocations.load();
+        before = bench::Allocations();
         g->form->Timer1Timer(g->form->Timer1);
-        state.counters["allocs/tick"] += static_cast<double>(allocations.load() - before);
+        state.counters["allocs/tick"] += static_cast<double>(bench::Allocations() - before);
         ++ticks;
     }
     state.counters["allocs/tick"] /= static_cast<double>(ticks);
@@ -85,9 +81,9 @@ void BM_Press(benchmark::State& state) {
     g.form->DoCreate();
     g.platform.Click(0, 10, 10);
     while (g.S().GameState != Playing) g.app->HandleOne();
-    const uint64_t before = allocations.load();
+    const uint64_t before = bench::Allocations();
     for (auto _ : state) g.form->FormMouseDown(g.form, TMouseButton::mbLeft, 0, 383, 300);
-    state.counters["allocs"] = static_cast<double>(allocations.load() - before);
+    state.counters["allocs"] = static_cast<double>(bench::Allocations() - before);
 }
 BENCHMARK(BM_Press);
 
