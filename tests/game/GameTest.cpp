@@ -4,6 +4,7 @@
 
 #include "GameFixture.h"
 #include "app/Image.h"
+#include "app/Program.h"
 #include "app/Timer.h"
 
 namespace skr::test {
@@ -377,6 +378,24 @@ TEST(BusyWait, APauseStartingJustBeforeTheCounterWrapsLastsItsTime) {
     ASSERT_GT(firstGameTick, 0u);
     EXPECT_GE(firstGameTick, 300u + 1002u + 90u);
     EXPECT_LE(firstGameTick, 300u + 1002u + 92u);
+}
+
+}  // namespace
+}  // namespace skr::test
+
+namespace skr::test {
+namespace {
+
+// This test program carries no resources: the window's definition is missing.
+TEST(StartUp, AMissingDefinitionEndsTheProgramWithTheFatalBox) {
+    platform::HeadlessPlatform p;
+    EXPECT_EQ(RunProgram(p, BuildForm1), 1);
+    ASSERT_EQ(p.ErrorBoxes().size(), 1u);
+    EXPECT_EQ(p.ErrorBoxes()[0].title, "アプリケーション エラー");
+    EXPECT_EQ(p.ErrorBoxes()[0].text,
+              "EResNotFoundがモジュール Skrundle.exe の 00000000 で発生しました。\nTForm1 リソースが見つかりません.");
+    EXPECT_FALSE(p.Shown().has_value());
+    EXPECT_EQ(Form1, nullptr);
 }
 
 }  // namespace
