@@ -4,37 +4,16 @@
 // file-writing driver, paced in real time like a sound card).
 #include <benchmark/benchmark.h>
 
-#include <atomic>
+#include <chrono>
 #include <cstdlib>
-#include <cstring>
-#include <new>
+#include <thread>
 #include <vector>
 
+#include "../tests/support/WaveImages.h"
+#include "AllocationCounter.h"
 #include "components/WavePlay.h"
 #include "platform/headless/HeadlessPlatform.h"
-
-#include <chrono>
-#include <thread>
-
 #include "platform/sdl/SdlVoice.h"
-
-// Every allocation is counted. GCC takes the malloc/free pairs below for a
-// mismatch with operator new; they are not one.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-#endif
-
-namespace {
-std::atomic<uint64_t> allocations{0};
-}  // namespace
-
-void* operator new(size_t n) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(n ? n : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -42,23 +21,9 @@ using namespace skr;
 
 // A mono 16-bit 22050 Hz image of the given length, like the program's clips.
 std::vector<uint8_t> Clip(uint32_t frames) {
-    std::vector<uint8_t> v(44 + size_t(frames) * 2, 0);
-    auto put32 = [&](size_t at, uint32_t x) { for (int i = 0; i < 4; ++i) v[at + i] = uint8_t(x >> (8 * i)); };
-    auto put16 = [&](size_t at, uint16_t x) { v[at] = uint8_t(x); v[at + 1] = uint8_t(x >> 8); };
-    std::memcpy(v.data(), "RIFF", 4);
-    put32(4, uint32_t(v.size() - 8));
-    std::memcpy(v.data() + 8, "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, 22050);
-    put32(28, 44100);
-    put16(32, 2);
-    put16(34, 16);
-    std::memcpy(v.data() + 36, "data", 4);
-    put32(40, frames * 2);
-    for (uint32_t i = 0; i < frames; ++i) put16(44 + size_t(i) * 2, uint16_t(i * 37));
-    return v;
+    std::vector<int16_t> samples(frames);
+    for (uint32_t i = 0; i < frames; ++i) samples[i] = int16_t(uint16_t(i * 37));
+    return test::WaveImage(test::Pcm16(samples));
 }
 
 void LoadClip(TWaveData& w, uint32_t frames) {
@@ -118,14 +83,14 @@ void BM_WavePlayerPlay_Allocations(benchmark::State& state) {
     TWavePlayer a(nullptr), b(nullptr);
     LoadClip(*a.Wave(), 45933);
     LoadClip(*b.Wave(), 1944);
-    const uint64_t before = allocations.load();
+    const uint64_t before = bench::Allocations();
     for (auto _ : state) {
         a.Play();
         b.Play();
         benchmark::DoNotOptimize(voice.last);
     }
     state.counters["allocs/play"] =
-        benchmark::Counter(double(allocations.load() - before) / double(2 * state.iterations()));
+        benchmark::Counter(double(bench::Allocations() - before) / double(2 * state.iterations()));
     platform::SetActive(nullptr);
 }
 BENCHMARK(BM_WavePlayerPlay_Allocations);
@@ -145,13 +110,13 @@ struct DiskVoice {
 void BM_SdlVoicePlay(benchmark::State& state) {
     DiskVoice disk("10");
     const std::vector<uint8_t> a = Clip(45933), b = Clip(1944);
-    const uint64_t before = allocations.load();
+    const uint64_t before = bench::Allocations();
     for (auto _ : state) {
         disk.voice.Play(a.data(), a.size());
         disk.voice.Play(b.data(), b.size());
     }
     state.counters["allocs/play"] =
-        benchmark::Counter(double(allocations.load() - before) / double(2 * state.iterations()));
+        benchmark::Counter(double(bench::Allocations() - before) / double(2 * state.iterations()));
     if (!disk.voice.IsOpen()) state.SkipWithError("no audio device");
 }
 BENCHMARK(BM_SdlVoicePlay);

@@ -8,6 +8,7 @@
 // error and never a read outside the buffer.
 #include <vector>
 
+#include "core/Bytes.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
@@ -23,10 +24,6 @@ constexpr size_t kFileHeaderSize = 14;
 [[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidBitmap); }
 [[noreturn]] void Truncated() { throw EReadError(msg::ReadError); }
 
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 int32_t I32(const uint8_t* p) { return static_cast<int32_t>(U32(p)); }
 
 void PutU16(uint8_t* p, uint32_t v) {

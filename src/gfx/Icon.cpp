@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/Bytes.h"
 #include "core/Exception.h"
 #include "core/Filer.h"
 #include "core/Stream.h"
@@ -17,11 +18,6 @@ constexpr int kMaxIconSide = 1024;
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidIcon); }
 [[noreturn]] void Truncated() { throw EReadError(msg::ReadError); }
-
-uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t U32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 bool IsPng(const uint8_t* p, size_t n) {
     static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};

@@ -10,47 +10,17 @@
 #include "core/Filer.h"
 #include "core/Stream.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "support/WaveImages.h"
 
 namespace skr {
 namespace {
 
 using platform::HeadlessPlatform;
 
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Tag(std::vector<uint8_t>& v, const char* t) { v.insert(v.end(), t, t + 4); }
-
 // A 22050 Hz mono 16-bit PCM image of `frames` samples of `value`, with a
 // "fact" chunk between "fmt " and "data" when asked.
 std::vector<uint8_t> Wave(uint32_t frames, int16_t value, bool fact = false) {
-    std::vector<uint8_t> v;
-    Tag(v, "RIFF");
-    Put32(v, 0);
-    Tag(v, "WAVE");
-    Tag(v, "fmt ");
-    Put32(v, 16);
-    Put16(v, 1);
-    Put16(v, 1);
-    Put32(v, 22050);
-    Put32(v, 44100);
-    Put16(v, 2);
-    Put16(v, 16);
-    if (fact) {
-        Tag(v, "fact");
-        Put32(v, 4);
-        Put32(v, frames);
-    }
-    Tag(v, "data");
-    Put32(v, frames * 2);
-    for (uint32_t i = 0; i < frames; ++i) Put16(v, static_cast<uint16_t>(value));
-    const uint32_t riff = static_cast<uint32_t>(v.size() - 8);
-    std::memcpy(v.data() + 4, &riff, 4);
-    return v;
+    return test::WaveImage(test::Pcm16(std::vector<int16_t>(frames, value)), {.fact = fact});
 }
 
 std::vector<uint8_t> Bytes(const TWaveData& w) {

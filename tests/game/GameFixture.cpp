@@ -10,6 +10,7 @@
 #include "components/WavePlay.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
+#include "../support/WaveImages.h"  // relative: bench_game builds this file too
 
 namespace skr::test {
 namespace {
@@ -23,25 +24,7 @@ std::unique_ptr<TBitmap> Strip(int frames, int w, int h, uint32_t (*color)(int))
 }
 
 // A PCM WAVE image, 22050 Hz mono 16 bits, of n samples.
-std::vector<uint8_t> Wave(uint32_t samples, int16_t level) {
-    std::vector<uint8_t> w(44 + samples * 2);
-    auto put32 = [&](size_t at, uint32_t v) { for (int i = 0; i < 4; ++i) w[at + i] = uint8_t(v >> (8 * i)); };
-    auto put16 = [&](size_t at, uint16_t v) { w[at] = uint8_t(v); w[at + 1] = uint8_t(v >> 8); };
-    std::memcpy(&w[0], "RIFF", 4);
-    put32(4, uint32_t(w.size() - 8));
-    std::memcpy(&w[8], "WAVEfmt ", 8);
-    put32(16, 16);
-    put16(20, 1);
-    put16(22, 1);
-    put32(24, 22050);
-    put32(28, 44100);
-    put16(32, 2);
-    put16(34, 16);
-    std::memcpy(&w[36], "data", 4);
-    put32(40, samples * 2);
-    for (uint32_t i = 0; i < samples; ++i) put16(44 + i * 2, uint16_t(level));
-    return w;
-}
+std::vector<uint8_t> Wave(uint32_t samples, int16_t level) { return WaveImage(Pcm16(std::vector<int16_t>(samples, level))); }
 
 }  // namespace
 

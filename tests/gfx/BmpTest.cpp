@@ -7,49 +7,31 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
+#include "support/BmpImages.h"
 
 namespace skr {
 namespace {
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    Put16(b, at, v);
-    Put16(b, at + 2, v >> 16);
-}
+using test::Put16At;
+using test::Put32At;
 
 // Builds a BMP file. value(x, y) gives, for y counted from the top, the
 // palette index (bpp <= 8) or the 0x00RRGGBB colour.
 std::vector<uint8_t> MakeBmp(int width, int height, int bpp, const std::vector<uint32_t>& palette,
                              const std::function<uint32_t(int, int)>& value, bool topDown = false) {
-    const size_t stride = (static_cast<size_t>(width) * bpp + 31) / 32 * 4;
+    const size_t stride = test::DibStride(width, bpp);
     const size_t offset = 14 + 40 + 4 * palette.size();
     std::vector<uint8_t> b(offset + stride * height, 0);
     b[0] = 'B';
     b[1] = 'M';
-    Put32(b, 2, static_cast<uint32_t>(b.size()));
-    Put32(b, 10, static_cast<uint32_t>(offset));
-    Put32(b, 14, 40);
-    Put32(b, 18, static_cast<uint32_t>(width));
-    Put32(b, 22, static_cast<uint32_t>(topDown ? -height : height));
-    Put16(b, 26, 1);
-    Put16(b, 28, static_cast<uint32_t>(bpp));
-    Put32(b, 46, static_cast<uint32_t>(palette.size()));
-    for (size_t i = 0; i < palette.size(); ++i) Put32(b, 54 + 4 * i, palette[i]);
+    Put32At(b, 2, static_cast<uint32_t>(b.size()));
+    Put32At(b, 10, static_cast<uint32_t>(offset));
+    test::PutInfoHeader(b, 14, width, topDown ? -height : height, bpp);
+    Put32At(b, 46, static_cast<uint32_t>(palette.size()));
+    for (size_t i = 0; i < palette.size(); ++i) Put32At(b, 54 + 4 * i, palette[i]);
     for (int y = 0; y < height; ++y) {
         uint8_t* row = b.data() + offset + stride * (topDown ? y : height - 1 - y);
-        for (int x = 0; x < width; ++x) {
-            const uint32_t v = value(x, y);
-            switch (bpp) {
-                case 1: row[x / 8] |= uint8_t((v & 1) << (7 - x % 8)); break;
-                case 4: row[x / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4)); break;
-                case 8: row[x] = uint8_t(v); break;
-                case 24: row[3 * x] = uint8_t(v), row[3 * x + 1] = uint8_t(v >> 8), row[3 * x + 2] = uint8_t(v >> 16); break;
-                case 32: std::memcpy(row + 4 * x, &v, 4); break;
-            }
-        }
+        for (int x = 0; x < width; ++x) test::PackPixel(row, x, bpp, value(x, y));
     }
     return b;
 }
@@ -172,7 +154,7 @@ TEST(BitmapHostile, SignatureAndPlaneCountAreRejectedAsInvalidBitmap) {
     badSig[1] = 'A';
     EXPECT_EQ(LoadError(badSig), "ビットマップイメージが不正です");
     std::vector<uint8_t> badPlanes = file;
-    Put16(badPlanes, 26, 2);
+    Put16At(badPlanes, 26, 2);
     EXPECT_EQ(LoadError(badPlanes), "ビットマップイメージが不正です");
 }
 
@@ -189,7 +171,7 @@ TEST(BitmapHostile, FieldsPointingPastTheEndOrAbsurdSizesFailWithoutAllocating) 
     const std::vector<uint8_t> file = MakeBmp(4, 4, 8, Palette(4), [](int, int) { return 1u; });
     auto with = [&](size_t at, uint32_t v) {
         std::vector<uint8_t> f = file;
-        Put32(f, at, v);
+        Put32At(f, at, v);
         return f;
     };
     EXPECT_NE(LoadError(with(10, 0xFFFFFFF0u)), "");  // pixel offset past the end

@@ -8,18 +8,13 @@
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Icon.h"
+#include "support/BmpImages.h"
 
 namespace skr {
 namespace {
 
-void Put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    Put16(b, at, v);
-    Put16(b, at + 2, v >> 16);
-}
+using test::Put16At;
+using test::Put32At;
 
 struct ImageSpec {
     int size;
@@ -33,23 +28,16 @@ uint32_t PaletteColour(uint32_t i) { return (i * 40 % 256) << 16 | (255 - i) << 
 std::vector<uint8_t> MakeDib(const ImageSpec& s) {
     const int n = s.size;
     const size_t colours = s.bpp <= 8 ? (1u << s.bpp) : 0;
-    const size_t xorStride = (static_cast<size_t>(n) * s.bpp + 31) / 32 * 4, andStride = (n + 31) / 32 * 4;
+    const size_t xorStride = test::DibStride(n, s.bpp), andStride = test::DibStride(n, 1);
     std::vector<uint8_t> d(40 + 4 * colours + (xorStride + andStride) * n, 0);
-    Put32(d, 0, 40);
-    Put32(d, 4, n);
-    Put32(d, 8, 2 * n);
-    Put16(d, 12, 1);
-    Put16(d, 14, s.bpp);
-    for (size_t i = 0; i < colours; ++i) Put32(d, 40 + 4 * i, PaletteColour(static_cast<uint32_t>(i)));
+    test::PutInfoHeader(d, 0, n, 2 * n, s.bpp);  // colour and mask halves
+    for (size_t i = 0; i < colours; ++i) Put32At(d, 40 + 4 * i, PaletteColour(static_cast<uint32_t>(i)));
     const size_t xorAt = 40 + 4 * colours, andAt = xorAt + xorStride * n;
     for (int y = 0; y < n; ++y) {
         uint8_t* row = d.data() + xorAt + xorStride * (n - 1 - y);
         uint8_t* mask = d.data() + andAt + andStride * (n - 1 - y);
         for (int x = 0; x < n; ++x) {
-            const uint32_t v = s.value(x, y);
-            if (s.bpp == 4) row[x / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4));
-            if (s.bpp == 8) row[x] = uint8_t(v);
-            if (s.bpp == 32) std::memcpy(row + 4 * x, &v, 4);
+            test::PackPixel(row, x, s.bpp, s.value(x, y));
             if (s.transparent(x, y)) mask[x / 8] |= uint8_t(0x80 >> (x % 8));
         }
     }
@@ -58,16 +46,16 @@ std::vector<uint8_t> MakeDib(const ImageSpec& s) {
 
 std::vector<uint8_t> MakeIcon(const std::vector<ImageSpec>& images, uint16_t type = 1) {
     std::vector<uint8_t> f(6 + 16 * images.size(), 0);
-    Put16(f, 2, type);
-    Put16(f, 4, static_cast<uint32_t>(images.size()));
+    Put16At(f, 2, type);
+    Put16At(f, 4, static_cast<uint32_t>(images.size()));
     for (size_t i = 0; i < images.size(); ++i) {
         const std::vector<uint8_t> dib = MakeDib(images[i]);
         const size_t e = 6 + 16 * i;
         f[e] = uint8_t(images[i].size);
         f[e + 1] = uint8_t(images[i].size);
         f[e + 2] = images[i].bpp == 4 ? 16 : 0;  // colour count; bit count left 0 as the program's icon has it
-        Put32(f, e + 8, static_cast<uint32_t>(dib.size()));
-        Put32(f, e + 12, static_cast<uint32_t>(f.size()));
+        Put32At(f, e + 8, static_cast<uint32_t>(dib.size()));
+        Put32At(f, e + 12, static_cast<uint32_t>(f.size()));
         f.insert(f.end(), dib.begin(), dib.end());
     }
     return f;
@@ -152,16 +140,16 @@ TEST(IconHostile, TruncationsAndBadEntriesFailCleanly) {
         EXPECT_TRUE(failed) << "length " << n;
     }
     std::vector<uint8_t> badOffset = file;
-    Put32(badOffset, 6 + 12, 0xFFFFFFF0u);
+    Put32At(badOffset, 6 + 12, 0xFFFFFFF0u);
     EXPECT_THROW(Load(badOffset), EReadError);
 
     std::vector<uint8_t> hugeCount = file;
-    Put16(hugeCount, 4, 0xFFFF);
+    Put16At(hugeCount, 4, 0xFFFF);
     EXPECT_THROW(Load(hugeCount), EReadError);
 
     const size_t first = 6 + 16 * 2;  // the first image, after two directory entries
     std::vector<uint8_t> absurd = file;
-    Put32(absurd, first + 4, 0x7FFFFFFF);  // width inside the first image
+    Put32At(absurd, first + 4, 0x7FFFFFFF);  // width inside the first image
     TIcon icon = Load(absurd);
     int w, h;
     EXPECT_THROW(icon.DecodeImage(0, w, h), EInvalidGraphic);

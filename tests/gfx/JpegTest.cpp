@@ -15,6 +15,7 @@
 #include "gfx/Graphics.h"
 #include "gfx/JPEGImage.h"
 #include "gfx/Picture.h"
+#include "support/JpegImages.h"
 
 namespace skr {
 namespace {
@@ -23,47 +24,10 @@ namespace {
 uint32_t SourcePixel(int x, int y) { return uint32_t(x * 4 % 256) << 16 | uint32_t(y * 4 % 256) << 8 | uint32_t((x + y) * 2 % 256); }
 
 std::vector<uint8_t> Encode(int w, int h, bool grey = false, bool progressive = false) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = static_cast<JDIMENSION>(w);
-    c.image_height = static_cast<JDIMENSION>(h);
-    c.input_components = grey ? 1 : 3;
-    c.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 95, TRUE);
-    if (progressive) jpeg_simple_progression(&c);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(w) * c.input_components);
-    while (c.next_scanline < c.image_height) {
-        const int y = static_cast<int>(c.next_scanline);
-        for (int x = 0; x < w; ++x) {
-            const uint32_t p = SourcePixel(x, y);
-            if (grey) row[x] = JSAMPLE(p >> 8);
-            else row[3 * x] = JSAMPLE(p >> 16), row[3 * x + 1] = JSAMPLE(p >> 8), row[3 * x + 2] = JSAMPLE(p);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<uint8_t> bytes(out, out + size);
-    std::free(out);
-    return bytes;
+    return test::EncodeJpeg(w, h, SourcePixel, {.grey = grey, .progressive = progressive});
 }
 
-TMemoryStream Payload(const std::vector<uint8_t>& jpeg) {
-    TMemoryStream s;
-    const uint32_t n = static_cast<uint32_t>(jpeg.size());
-    s.WriteBuffer(&n, 4);
-    s.WriteBuffer(jpeg.data(), jpeg.size());
-    s.SetPosition(0);
-    return s;
-}
+using test::JpegPayload;
 
 std::string JpegMessage(int code) { return "JPEG エラー #" + std::to_string(code); }
 
@@ -75,7 +39,7 @@ int Near(uint32_t a, uint32_t b) {
 
 TEST(JPEGImage, LoadReadsOnlyTheHeaderAndFirstDrawDecodesOnceAtFullSize) {
     TJPEGImage img;
-    TMemoryStream s = Payload(Encode(40, 24));
+    TMemoryStream s = JpegPayload(Encode(40, 24));
     img.ReadData(s);
     EXPECT_EQ(s.Remaining(), 0u);
     EXPECT_EQ(img.Width(), 40);
@@ -106,10 +70,10 @@ TEST(JPEGImage, LoadReadsOnlyTheHeaderAndFirstDrawDecodesOnceAtFullSize) {
 
 TEST(JPEGImage, GreyscaleAndProgressiveHeadersAreReported) {
     TJPEGImage grey, prog;
-    TMemoryStream g = Payload(Encode(16, 16, true));
+    TMemoryStream g = JpegPayload(Encode(16, 16, true));
     grey.ReadData(g);
     EXPECT_TRUE(grey.Grayscale());
-    TMemoryStream p = Payload(Encode(16, 16, false, true));
+    TMemoryStream p = JpegPayload(Encode(16, 16, false, true));
     prog.ReadData(p);
     EXPECT_TRUE(prog.ProgressiveEncoding());
     prog.DIBNeeded();
@@ -119,7 +83,7 @@ TEST(JPEGImage, GreyscaleAndProgressiveHeadersAreReported) {
 TEST(JPEGImage, HeaderThatLibjpegRejectsRaisesItsMessageNumber) {
     TJPEGImage img;
     const std::vector<uint8_t> junk = {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'};
-    TMemoryStream s = Payload(junk);
+    TMemoryStream s = JpegPayload(junk);
     try {
         img.ReadData(s);
         FAIL();
@@ -128,7 +92,7 @@ TEST(JPEGImage, HeaderThatLibjpegRejectsRaisesItsMessageNumber) {
     }
     const std::vector<uint8_t> good = Encode(8, 8);
     for (size_t n : {2u, 20u, 100u}) {  // cut inside the header
-        TMemoryStream cut = Payload(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<ptrdiff_t>(n)));
+        TMemoryStream cut = JpegPayload(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<ptrdiff_t>(n)));
         EXPECT_THROW(img.ReadData(cut), EJPEG) << n;
     }
     // A frame header claiming 65000 x 65000 pixels is refused at load,
@@ -140,7 +104,7 @@ TEST(JPEGImage, HeaderThatLibjpegRejectsRaisesItsMessageNumber) {
             huge[i + 6] = huge[i + 8] = 0xE8;
             break;
         }
-    TMemoryStream h = Payload(huge);
+    TMemoryStream h = JpegPayload(huge);
     try {
         img.ReadData(h);
         FAIL();
@@ -168,7 +132,7 @@ TEST(JPEGImage, StreamFailingAtFirstDrawRaisesOnceThenDrawsNothing) {
     const uint8_t sof[] = {0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x00, 0x10, 0x00, 0x10, 0x01, 0x01, 0x11, 0x00};
     jpeg.insert(jpeg.end() - 2, std::begin(sof), std::end(sof));
     TJPEGImage img;
-    TMemoryStream s = Payload(jpeg);
+    TMemoryStream s = JpegPayload(jpeg);
     img.ReadData(s);
     TBitmap screen;
     screen.SetSize(20, 20);
@@ -189,7 +153,7 @@ TEST(JPEGImage, LowColourDisplayQuantisesTo236Colours) {
     auto colours = [&](int displayBits) {
         TJPEGImage::SetDisplayBitsPerPixel(displayBits);
         TJPEGImage img;
-        TMemoryStream s = Payload(jpeg);
+        TMemoryStream s = JpegPayload(jpeg);
         img.ReadData(s);
         img.DIBNeeded();
         TJPEGImage::SetDisplayBitsPerPixel(32);

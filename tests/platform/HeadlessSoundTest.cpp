@@ -4,34 +4,14 @@
 #include <vector>
 
 #include "platform/headless/HeadlessPlatform.h"
+#include "support/WaveImages.h"
 
 namespace skr::platform {
 namespace {
 
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-
 // A mono 16-bit image at 1000 samples per second: `ms` milliseconds long.
 std::vector<uint8_t> Clip(uint32_t ms, uint16_t formatTag = 1) {
-    std::vector<uint8_t> v{'R', 'I', 'F', 'F'};
-    Put32(v, 36 + ms * 2);
-    v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Put32(v, 16);
-    Put16(v, formatTag);
-    Put16(v, 1);
-    Put32(v, 1000);
-    Put32(v, 2000);
-    Put16(v, 2);
-    Put16(v, 16);
-    v.insert(v.end(), {'d', 'a', 't', 'a'});
-    Put32(v, ms * 2);
-    v.resize(v.size() + ms * 2, 0x11);
-    return v;
+    return test::WaveImage(std::vector<uint8_t>(size_t(ms) * 2, 0x11), {.formatTag = formatTag, .rate = 1000});
 }
 
 TEST(HeadlessSound, LogsEachRequestAtItsVirtualTime) {

@@ -15,52 +15,17 @@
 #include <vector>
 
 #include "platform/sdl/SdlVoice.h"
+#include "support/WaveImages.h"
 
 namespace skr::platform {
 namespace {
 
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-void Set32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
-}
-
-struct Format {
-    uint16_t tag = 1, channels = 1;
-    uint32_t rate = 22050;
-    uint16_t bits = 16;
-};
-
-// A WAVE image: "fmt " at offset 12 (its length field at 16), "data" at 36
+// WAVE images: "fmt " at offset 12 (its length field at 16), "data" at 36
 // (length at 40, samples from 44).
-std::vector<uint8_t> Image(const std::vector<uint8_t>& samples, Format f = {}) {
-    std::vector<uint8_t> v{'R', 'I', 'F', 'F'};
-    Put32(v, static_cast<uint32_t>(36 + samples.size()));
-    v.insert(v.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    Put32(v, 16);
-    Put16(v, f.tag);
-    Put16(v, f.channels);
-    Put32(v, f.rate);
-    const uint16_t align = static_cast<uint16_t>(f.channels * f.bits / 8);
-    Put32(v, f.rate * align);
-    Put16(v, align);
-    Put16(v, f.bits);
-    v.insert(v.end(), {'d', 'a', 't', 'a'});
-    Put32(v, static_cast<uint32_t>(samples.size()));
-    v.insert(v.end(), samples.begin(), samples.end());
-    return v;
-}
-
-std::vector<uint8_t> Pcm16(const std::vector<int16_t>& s) {
-    std::vector<uint8_t> v;
-    for (int16_t x : s) Put16(v, static_cast<uint16_t>(x));
-    return v;
-}
+using Format = test::WaveFormat;
+using test::Pcm16;
+using test::Set32;
+std::vector<uint8_t> Image(const std::vector<uint8_t>& samples, const Format& f = {}) { return test::WaveImage(samples, f); }
 
 std::vector<int16_t> Constant(size_t n, int16_t value) { return std::vector<int16_t>(n, value); }
 
@@ -251,8 +216,8 @@ TEST_F(SdlVoiceDisk, ImagesItCannotPlayGiveSilence) {
         std::memcpy(x.data() + 36, "fmt ", 4);
         bad.push_back(x);
     }
-    bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.tag = 2}));  // ADPCM
-    bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.tag = 7}));  // mu-law
+    bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.formatTag = 2}));  // ADPCM
+    bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.formatTag = 7}));  // mu-law
     bad.push_back(Image(std::vector<uint8_t>(600, 1), Format{.bits = 24}));
     bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.channels = 0}));
     bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.rate = 0}));

@@ -12,6 +12,7 @@
 #include "app/Timer.h"
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
+#include "core/Bytes.h"
 #include "game/Unit1.h"
 #include "gfx/Graphics.h"
 #include "platform/Resources.h"
@@ -20,8 +21,6 @@
 namespace skr {
 namespace {
 
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
 
 // One stored property: its name, value tag and value as text (integers in
 // decimal, identifiers and strings as they are, sets as "[a,b]", Binary as

@@ -1,0 +1,47 @@
+// Pieces of BMP and icon files built in memory for the tests: little-endian
+// stores at an offset, the 40-byte information header and pixel packing
+// for rows of 1, 4, 8, 24 and 32 bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace skr::test {
+
+inline void Put16At(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+inline void Put32At(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    Put16At(b, at, v);
+    Put16At(b, at + 2, v >> 16);
+}
+
+// Bytes in a row of `width` pixels of `bpp` bits, padded to 4 bytes.
+inline size_t DibStride(int width, int bpp) { return (static_cast<size_t>(width) * bpp + 31) / 32 * 4; }
+
+// The 40-byte information header at `at`: size, width, height, one plane
+// and the bit count; everything after it is left as it is.
+inline void PutInfoHeader(std::vector<uint8_t>& b, size_t at, int width, int height, int bpp) {
+    Put32At(b, at, 40);
+    Put32At(b, at + 4, static_cast<uint32_t>(width));
+    Put32At(b, at + 8, static_cast<uint32_t>(height));
+    Put16At(b, at + 12, 1);
+    Put16At(b, at + 14, static_cast<uint32_t>(bpp));
+}
+
+// ORs pixel x of value v (a palette index for bpp <= 8, else the colour)
+// into a zeroed row.
+inline void PackPixel(uint8_t* row, int x, int bpp, uint32_t v) {
+    switch (bpp) {
+        case 1: row[x / 8] |= uint8_t((v & 1) << (7 - x % 8)); break;
+        case 4: row[x / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4)); break;
+        case 8: row[x] = uint8_t(v); break;
+        case 24: row[3 * x] = uint8_t(v), row[3 * x + 1] = uint8_t(v >> 8), row[3 * x + 2] = uint8_t(v >> 16); break;
+        case 32: std::memcpy(row + 4 * x, &v, 4); break;
+    }
+}
+
+}  // namespace skr::test
