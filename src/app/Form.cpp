@@ -17,12 +17,6 @@ const TIdentMap kBorderIconNames[] = {{"biSystemMenu", 0}, {"biMinimize", 1}, {"
 const TIdentMap kBorderStyleNames[] = {{"bsNone", 0},   {"bsSingle", 1},     {"bsSizeable", 2},
                                        {"bsDialog", 3}, {"bsToolWindow", 4}, {"bsSizeToolWin", 5}};
 
-template <class P>
-TPropInfo WithDefault(P p, int64_t value) {
-    p.hasDefault = true;
-    p.defaultOrd = value;
-    return p;
-}
 }  // namespace
 
 const TClassInfo& TForm::StaticClass() {
@@ -39,11 +33,7 @@ const TClassInfo& TForm::StaticClass() {
         ObjProp<&TForm::Icon>("Icon"),
         OrdProp<&TForm::OldCreateOrder, &TForm::SetOldCreateOrder>("OldCreateOrder", TPropKind::Enumeration, BooleanNames()),
         OrdProp<&TForm::Scaled, &TForm::SetScaled>("Scaled", TPropKind::Enumeration, BooleanNames()),
-        [] {
-            TPropInfo p = OrdProp<&TForm::Visible>("Visible", TPropKind::Enumeration, BooleanNames());
-            p.stored = [](const TObject&) { return false; };
-            return p;
-        }(),
+        NotStored(OrdProp<&TForm::Visible>("Visible", TPropKind::Enumeration, BooleanNames())),
         EventProp<&TForm::OnCreate>("OnCreate"),
         EventProp<&TForm::OnMouseDown, &TForm::SetOnMouseDown>("OnMouseDown"),
         EventProp<&TForm::OnPaint>("OnPaint"),

@@ -6,19 +6,9 @@ namespace skr {
 
 const TClassInfo& TImage::StaticClass() {
     static const TPropInfo props[] = {
-        [] {
-            TPropInfo p = OrdProp<&TImage::EnabledOrd, &TImage::SetEnabled>("Enabled", TPropKind::Enumeration, BooleanNames());
-            p.hasDefault = true;
-            p.defaultOrd = 1;
-            return p;
-        }(),
+        WithDefault(OrdProp<&TImage::EnabledOrd, &TImage::SetEnabled>("Enabled", TPropKind::Enumeration, BooleanNames()), 1),
         ObjProp<&TImage::Picture>("Picture"),
-        [] {
-            TPropInfo p = OrdProp<&TImage::VisibleOrd, &TImage::SetVisible>("Visible", TPropKind::Enumeration, BooleanNames());
-            p.hasDefault = true;
-            p.defaultOrd = 1;
-            return p;
-        }(),
+        WithDefault(OrdProp<&TImage::VisibleOrd, &TImage::SetVisible>("Visible", TPropKind::Enumeration, BooleanNames()), 1),
         EventProp<&TImage::OnClick>("OnClick"),
     };
     static const TClassInfo info{.name = "TImage", .parent = &TControl::StaticClass(), .props = props,

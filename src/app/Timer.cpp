@@ -7,18 +7,8 @@ namespace skr {
 
 const TClassInfo& TTimer::StaticClass() {
     static const TPropInfo props[] = {
-        [] {
-            TPropInfo p = OrdProp<&TTimer::Enabled, &TTimer::SetEnabled>("Enabled", TPropKind::Enumeration, BooleanNames());
-            p.hasDefault = true;
-            p.defaultOrd = 1;
-            return p;
-        }(),
-        [] {
-            TPropInfo p = OrdProp<&TTimer::Interval, &TTimer::SetInterval>("Interval");
-            p.hasDefault = true;
-            p.defaultOrd = 1000;
-            return p;
-        }(),
+        WithDefault(OrdProp<&TTimer::Enabled, &TTimer::SetEnabled>("Enabled", TPropKind::Enumeration, BooleanNames()), 1),
+        WithDefault(OrdProp<&TTimer::Interval, &TTimer::SetInterval>("Interval"), 1000),
         EventProp<&TTimer::OnTimer, &TTimer::SetOnTimer>("OnTimer"),
     };
     static const TClassInfo info{.name = "TTimer", .parent = &TComponent::StaticClass(), .props = props,

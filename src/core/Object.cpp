@@ -107,17 +107,11 @@ void TPersistent::DefineProperties(TFiler&) {}
 
 // --- TComponent --------------------------------------------------------------
 
-namespace {
-const TPropInfo kComponentProps[] = {
-    StrProp<&TComponent::Name>("Name"),
-    OrdProp<&TComponent::Tag, &TComponent::SetTag>("Tag"),
-};
-}  // namespace
-
 const TClassInfo& TComponent::StaticClass() {
+    // The name travels in the record header, never as a property.
     static const TPropInfo props[] = {
-        [] { TPropInfo p = kComponentProps[0]; p.stored = [](const TObject&) { return false; }; return p; }(),
-        [] { TPropInfo p = kComponentProps[1]; p.hasDefault = true; return p; }(),
+        NotStored(StrProp<&TComponent::Name>("Name")),
+        WithDefault(OrdProp<&TComponent::Tag, &TComponent::SetTag>("Tag"), 0),
     };
     static const TClassInfo info{.name = "TComponent", .parent = &TPersistent::StaticClass(), .props = props};
     return info;

@@ -108,6 +108,18 @@ public:
     static const TClassInfo& StaticClass(); \
     const TClassInfo& ClassInfo() const override { return StaticClass(); }
 
+// The writer leaves a property out when its ordinal equals this default.
+constexpr TPropInfo WithDefault(TPropInfo p, int64_t value) {
+    p.hasDefault = true;
+    p.defaultOrd = value;
+    return p;
+}
+// A property the writer never stores.
+constexpr TPropInfo NotStored(TPropInfo p) {
+    p.stored = [](const TObject&) { return false; };
+    return p;
+}
+
 // The names of the Boolean enumeration: False, True.
 std::span<const TIdentMap> BooleanNames() noexcept;
 
