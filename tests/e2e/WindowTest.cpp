@@ -10,6 +10,7 @@ namespace {
 
 // Counts the pixels that are not black inside a rectangle of the client.
 int Lit(const std::vector<uint32_t>& pixels, int left, int top, int right, int bottom) {
+    if (pixels.size() != 385u * 289u) return 0;  // no capture
     int n = 0;
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x) n += pixels[static_cast<size_t>(y) * 385 + x] != 0;
@@ -45,6 +46,27 @@ TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
     for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, width, height), 136, 256, 248, 288) == 0; ++i) Wait(100);
     EXPECT_GT(Lit(pixels, 136, 256, 248, 288), 100);
 
+    x.RequestClose(w);
+    EXPECT_EQ(x.WaitExit(15000), 0);
+}
+
+TEST(RealWindow, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition) {
+    XSession x;
+    ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
+    ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
+    ASSERT_TRUE(x.Launch(SKRUNDLE_PROGRAM));
+    const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
+    ASSERT_NE(w, 0u);
+    long extents[4] = {};
+    for (int i = 0; i < 50 && !x.FrameExtents(w, extents); ++i) Wait(100);
+    Wait(500);  // let the window manager finish placing it
+    int left, top, width, height;
+    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
+    EXPECT_EQ(width, 385);
+    EXPECT_EQ(height, 289);
+    EXPECT_GT(extents[2], 0) << "no caption bar";
+    EXPECT_EQ(left - extents[0], 192);
+    EXPECT_EQ(top - extents[2], 107);
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0);
 }

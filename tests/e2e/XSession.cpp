@@ -5,7 +5,7 @@
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,30 +20,40 @@ extern char** environ;
 namespace skr::e2e {
 namespace {
 
+// Starts a child with no output of its own (so a test runner reading ours
+// never waits on it) that dies with this process, whatever ends it.
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
-    std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
     for (const std::string& e : extraEnv) envStrings.push_back(e);
-    std::vector<char*> envp;
+    std::vector<char*> argv, envp;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     for (std::string& e : envStrings) envp.push_back(e.data());
     envp.push_back(nullptr);
-    pid_t pid = -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != parent) _exit(127);
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, 0);
+    dup2(null, 1);
+    dup2(null, 2);
+    execvpe(argv[0], argv.data(), envp.data());
+    _exit(127);
 }
+
+// X errors (a window that went away between two requests) are reported by
+// the requests' results, not by ending the test program.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 }  // namespace
 
 XSession::XSession() {
+    XSetErrorHandler(IgnoreXError);
     for (int n = 91; n < 120 && !display_; ++n) {
         if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) continue;
         name_ = ":" + std::to_string(n);
@@ -68,11 +78,51 @@ XSession::~XSession() {
         kill(program_, SIGKILL);
         waitpid(program_, nullptr, 0);
     }
+    if (windowManager_ > 0) {
+        kill(windowManager_, SIGTERM);
+        waitpid(windowManager_, nullptr, 0);
+    }
     if (display_) XCloseDisplay(display_);
     if (xvfb_ > 0) {
         kill(xvfb_, SIGTERM);
         waitpid(xvfb_, nullptr, 0);
     }
+}
+
+bool XSession::StartWindowManager() {
+    windowManager_ = Spawn({"openbox"}, {"DISPLAY=" + name_});
+    if (windowManager_ < 0) return false;
+    // Ready once it has announced itself on the root window.
+    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+    for (int i = 0; i < 100; ++i) {
+        Atom type;
+        int format;
+        unsigned long n = 0, after;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type, &format, &n,
+                               &after, &data) == Success && data) {
+            XFree(data);
+            if (n == 1) return true;
+        }
+        Sleep(50);
+    }
+    return false;
+}
+
+bool XSession::FrameExtents(Window w, long extents[4]) {
+    const Atom atom = XInternAtom(display_, "_NET_FRAME_EXTENTS", False);
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display_, w, atom, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) != Success ||
+        !data)
+        return false;
+    const bool ok = n == 4;
+    if (ok)
+        for (int i = 0; i < 4; ++i) extents[i] = reinterpret_cast<long*>(data)[i];
+    XFree(data);
+    return ok;
 }
 
 bool XSession::Launch(const std::string& program) {
@@ -82,26 +132,34 @@ bool XSession::Launch(const std::string& program) {
     return program_ > 0;
 }
 
+namespace {
+
+// Finds a viewable window of that name below `parent` (a window manager
+// puts the client inside its frame, so the search goes a few levels down).
+Window FindNamed(Display* d, Window parent, const std::string& name, int depth) {
+    Window root, up, *children = nullptr;
+    unsigned n = 0;
+    if (!XQueryTree(d, parent, &root, &up, &children, &n)) return 0;
+    Window found = 0;
+    for (unsigned i = 0; i < n && !found; ++i) {
+        char* title = nullptr;
+        if (XFetchName(d, children[i], &title) && title) {
+            XWindowAttributes attrs;
+            if (name == title && XGetWindowAttributes(d, children[i], &attrs) && attrs.map_state == IsViewable)
+                found = children[i];
+            XFree(title);
+        }
+        if (!found && depth > 0) found = FindNamed(d, children[i], name, depth - 1);
+    }
+    if (children) XFree(children);
+    return found;
+}
+
+}  // namespace
+
 Window XSession::WaitForWindow(const std::string& name, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 50) {
-        Window root, parent, *children = nullptr;
-        unsigned n = 0;
-        if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &n)) {
-            for (unsigned i = 0; i < n; ++i) {
-                char* title = nullptr;
-                XWindowAttributes attrs;
-                if (XFetchName(display_, children[i], &title) && title) {
-                    const bool match = name == title;
-                    XFree(title);
-                    if (match && XGetWindowAttributes(display_, children[i], &attrs) && attrs.map_state == IsViewable) {
-                        const Window w = children[i];
-                        XFree(children);
-                        return w;
-                    }
-                }
-            }
-            if (children) XFree(children);
-        }
+        if (const Window w = FindNamed(display_, DefaultRootWindow(display_), name, 2)) return w;
         Sleep(50);
     }
     return 0;

@@ -17,6 +17,11 @@ public:
     ~XSession();
     bool Ready() const { return display_ != nullptr; }
 
+    // Starts a window manager (openbox) on the display; false when none starts.
+    bool StartWindowManager();
+    // The frame's extents around a client window (left, right, top, bottom);
+    // false until the window manager has set them.
+    bool FrameExtents(Window w, long extents[4]);
     // Starts the program; false when it did not start.
     bool Launch(const std::string& program);
     // Waits for a top-level window with that name; 0 when none appeared.
@@ -36,6 +41,7 @@ public:
 private:
     pid_t xvfb_ = -1;
     pid_t program_ = -1;
+    pid_t windowManager_ = -1;
     Display* display_ = nullptr;
     std::string name_;
 };

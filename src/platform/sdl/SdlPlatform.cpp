@@ -9,6 +9,10 @@
 namespace skr::platform {
 
 SdlPlatform::SdlPlatform() {
+    // The window surface stays a plain shared-memory framebuffer: an
+    // accelerated one would make SDL recreate the window at its first use,
+    // and the window manager would then move it off its stored position.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     videoReady_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
     voice_.Open();  // no audio device: silence
 }
@@ -91,17 +95,19 @@ void SdlPlatform::WaitEvent(uint32_t timeoutMs) {
 
 bool SdlPlatform::CreateWindow(const WindowSpec& spec) {
     if (!videoReady_ || window_) return window_ != nullptr;
-    // Without the high-DPI flag the client area is in physical pixels.
+    // Without the high-DPI flag the client area is in physical pixels. On
+    // X11 the window manager puts the frame's outer corner at the requested
+    // position (north-west gravity), as the stored Left and Top mean; with no
+    // window manager there is no frame and the client sits there.
     window_ = SDL_CreateWindow(spec.captionUtf8.c_str(), spec.left, spec.top, spec.clientWidth, spec.clientHeight,
                                SDL_WINDOW_HIDDEN | (spec.fixedFrame ? 0 : SDL_WINDOW_RESIZABLE));
     if (!window_) return false;
     width_ = spec.clientWidth;
     height_ = spec.clientHeight;
-    wantLeft_ = spec.left;
-    wantTop_ = spec.top;
     screen_.assign(static_cast<size_t>(width_) * height_, 0);
     frame_ = SDL_CreateRGBSurfaceWithFormatFrom(screen_.data(), width_, height_, 32, width_ * 4, SDL_PIXELFORMAT_RGB888);
-    return frame_ != nullptr;
+    // The window's own surface is made now, before the window is shown.
+    return frame_ != nullptr && SDL_GetWindowSurface(window_) != nullptr;
 }
 
 void SdlPlatform::SetCaption(std::string_view utf8) {
@@ -120,14 +126,6 @@ void SdlPlatform::SetIcon(const IconImage& icon) {
 void SdlPlatform::Show(ShowState state) {
     if (!window_) return;
     SDL_ShowWindow(window_);
-    if (!placed_) {
-        // The stored position is the frame's outer corner: move the client
-        // area by the frame's size once the window manager has framed it.
-        int top = 0, left = 0, bottom = 0, right = 0;
-        if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) == 0)
-            SDL_SetWindowPosition(window_, wantLeft_ + left, wantTop_ + top);
-        placed_ = true;
-    }
     if (state == ShowState::Minimized) SDL_MinimizeWindow(window_);
     else if (state == ShowState::Maximized) SDL_MaximizeWindow(window_);
 }

@@ -47,8 +47,6 @@ private:
     SDL_Surface* frame_ = nullptr;  // wraps screen_ for blitting
     std::vector<uint32_t> screen_;
     int width_ = 0, height_ = 0;
-    int wantLeft_ = 0, wantTop_ = 0;
-    bool placed_ = false;
     SdlVoice voice_;
 };
 
