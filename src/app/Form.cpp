@@ -221,46 +221,51 @@ void TForm::HandleInput(const platform::RawEvent& e, uint32_t tick) {
     }
 }
 
+// The second press of the same button within the platform's double-click
+// time and distance is a double click; the press after it is plain again.
+bool TForm::TakeDoubleClick(const platform::RawEvent& e, uint32_t tick) {
+    const uint32_t dblTime = app_ ? app_->Platform().DoubleClickTime() : 500;
+    const int dist = app_ ? app_->Platform().DoubleClickDistance() : 4;
+    const bool dbl = lastDownValid_ && e.button == lastDownButton_ && tick - lastDownTick_ <= dblTime &&
+                     std::abs(e.x - lastDownX_) <= dist && std::abs(e.y - lastDownY_) <= dist;
+    lastDownValid_ = !dbl;
+    lastDownTick_ = tick;
+    lastDownX_ = e.x;
+    lastDownY_ = e.y;
+    lastDownButton_ = e.button;
+    return dbl;
+}
+
 void TForm::RouteButton(const platform::RawEvent& e, bool down, uint32_t tick) {
+    static_assert(uint32_t{ssShift} == platform::kShift && uint32_t{ssAlt} == platform::kAlt &&
+                      uint32_t{ssCtrl} == platform::kCtrl,
+                  "modifier flags pass through unchanged");
     const TMouseButton button = ToButton(e.button);
     const uint32_t flag = button == TMouseButton::mbLeft ? ssLeft : button == TMouseButton::mbRight ? ssRight : ssMiddle;
-    bool dbl = false;
-    if (down) {
-        // The second press of the same button within the double-click time
-        // and distance is a double click; the press after it is plain again.
-        TApplication* app = app_;
-        const uint32_t dblTime = app ? app->Platform().DoubleClickTime() : 500;
-        const int dist = app ? app->Platform().DoubleClickDistance() : 4;
-        dbl = lastDownValid_ && e.button == lastDownButton_ && tick - lastDownTick_ <= dblTime &&
-              std::abs(e.x - lastDownX_) <= dist && std::abs(e.y - lastDownY_) <= dist;
-        lastDownValid_ = !dbl;
-        lastDownTick_ = tick;
-        lastDownX_ = e.x;
-        lastDownY_ = e.y;
-        lastDownButton_ = e.button;
-        buttonsHeld_ |= flag;
-    } else {
-        buttonsHeld_ &= ~flag;
-    }
-    const TShiftState shift = e.modifiers | (down ? buttonsHeld_ : buttonsHeld_ | flag) | (dbl ? ssDouble : 0u);
+    const bool dbl = down && TakeDoubleClick(e, tick);
+    if (down) buttonsHeld_ |= flag;
+    else buttonsHeld_ &= ~flag;
+    const TShiftState shift = e.modifiers | buttonsHeld_ | (dbl ? ssDouble : 0u);
 
+    // While the capture is held there is no search; otherwise the topmost
+    // picture under the pointer takes the event, or else the window.
     TControl* target = nullptr;
     bool toWindow = false;
     if (captureControl_) target = captureControl_;
     else if (captureWindow_) toWindow = true;
     else if (!(target = ControlAt(e.x, e.y))) toWindow = true;
 
-    const bool leftPress = down && button == TMouseButton::mbLeft;
-    const bool leftRelease = !down && button == TMouseButton::mbLeft;
-    if (leftPress && !captureControl_ && !captureWindow_) {
-        captureControl_ = target;
-        captureWindow_ = toWindow;
-        if (TApplication* app = app_) app->Platform().SetCapture(true);
-    }
-    if (leftRelease) {
-        captureControl_ = nullptr;
-        captureWindow_ = false;
-        if (TApplication* app = app_) app->Platform().SetCapture(false);
+    // A left press takes the capture, the left release gives it up.
+    if (button == TMouseButton::mbLeft) {
+        if (down && !captureControl_ && !captureWindow_) {
+            captureControl_ = target;
+            captureWindow_ = toWindow;
+            if (app_) app_->Platform().SetCapture(true);
+        } else if (!down) {
+            captureControl_ = nullptr;
+            captureWindow_ = false;
+            if (app_) app_->Platform().SetCapture(false);
+        }
     }
 
     if (target) {
@@ -268,6 +273,7 @@ void TForm::RouteButton(const platform::RawEvent& e, bool down, uint32_t tick) {
         if (down) target->MouseDown(button, shift, x, y, dbl);
         else target->MouseUp(button, shift, x, y);
     } else if (toWindow && down) {
+        // The press handler gets the platform event's signed 16-bit coordinates.
         OnMouseDown(this, button, shift, static_cast<int16_t>(e.x), static_cast<int16_t>(e.y));
     }
 }

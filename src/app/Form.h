@@ -98,6 +98,7 @@ private:
     TControl* ControlAt(int x, int y) const;
     void ApplyClientSize();
     void RouteButton(const platform::RawEvent& e, bool down, uint32_t tick);
+    bool TakeDoubleClick(const platform::RawEvent& e, uint32_t tick);
     static TMouseButton ToButton(platform::Button b);
 
     int left_ = 0, top_ = 0;
