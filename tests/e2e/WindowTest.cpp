@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "XSession.h"
@@ -48,6 +51,13 @@ TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
 
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0);
+}
+
+TEST(RealWindow, WithoutADisplayTheProgramEndsWithExitCodeOne) {
+    const int status = std::system("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "
+                                   "timeout 30 " SKRUNDLE_PROGRAM " >/dev/null 2>&1");
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
 }
 
 TEST(RealWindow, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition) {

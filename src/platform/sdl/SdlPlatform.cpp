@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace skr::platform {
 
@@ -14,6 +15,14 @@ SdlPlatform::SdlPlatform() {
     // and the window manager would then move it off its stored position.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     videoReady_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    // Without a display SDL falls back to drivers that show nothing; the
+    // game would then run unseen for ever. Unless SDL was told to use one of
+    // them, that counts as no window at all (a fatal start-up error).
+    if (videoReady_ && !SDL_getenv("SDL_VIDEODRIVER")) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        const std::string_view name = driver ? driver : "";
+        if (name == "offscreen" || name == "dummy" || name == "evdev") videoReady_ = false;
+    }
     voice_.Open();  // no audio device: silence
 }
 
