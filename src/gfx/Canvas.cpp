@@ -55,17 +55,27 @@ void TCanvas::CopyRect(const TRect& dest, const TBitmap& bitmap, const TRect& sr
     const TRect d = dest.Intersect(inBitmap.Offset(dest.left - src.left, dest.top - src.top));
     const int dx = src.left - dest.left, dy = src.top - dest.top;
     const TCopyMode mode = CopyMode;
+    const ptrdiff_t inStride = bitmap.Width(), outStride = target_.stride;
     ForEachClipped(d, [&](const TRect& r) {
-        for (int y = r.top; y < r.bottom; ++y) {
-            uint32_t* out = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride + r.left;
-            const uint32_t* in = bitmap.Scanline(y + dy) + r.left + dx;
-            const int n = r.right - r.left;
-            switch (mode) {
-                case TCopyMode::cmSrcCopy: std::memcpy(out, in, sizeof(uint32_t) * n); break;
-                case TCopyMode::cmSrcAnd: for (int i = 0; i < n; ++i) out[i] &= in[i]; break;
-                case TCopyMode::cmSrcPaint: for (int i = 0; i < n; ++i) out[i] |= in[i]; break;
-                case TCopyMode::cmSrcInvert: for (int i = 0; i < n; ++i) out[i] ^= in[i]; break;
-            }
+        const int n = r.right - r.left, rows = r.bottom - r.top;
+        uint32_t* out = target_.pixels + r.top * outStride + r.left;
+        const uint32_t* in = bitmap.Scanline(r.top + dy) + r.left + dx;
+        auto eachRow = [&](auto&& copyRow) {
+            for (int y = 0; y < rows; ++y, out += outStride, in += inStride) copyRow(out, in);
+        };
+        switch (mode) {
+            case TCopyMode::cmSrcCopy:
+                eachRow([n](uint32_t* o, const uint32_t* i) { std::memcpy(o, i, sizeof(uint32_t) * n); });
+                break;
+            case TCopyMode::cmSrcAnd:
+                eachRow([n](uint32_t* o, const uint32_t* i) { for (int k = 0; k < n; ++k) o[k] &= i[k]; });
+                break;
+            case TCopyMode::cmSrcPaint:
+                eachRow([n](uint32_t* o, const uint32_t* i) { for (int k = 0; k < n; ++k) o[k] |= i[k]; });
+                break;
+            case TCopyMode::cmSrcInvert:
+                eachRow([n](uint32_t* o, const uint32_t* i) { for (int k = 0; k < n; ++k) o[k] ^= i[k]; });
+                break;
         }
     });
 }
