@@ -63,22 +63,28 @@ const TClassInfo* FindRegisteredClass(std::string_view name) noexcept {
     return nullptr;
 }
 
-TNotifyEvent BindNotify(TComponent& root, std::string_view name, bool& ok) {
+namespace {
+
+// Binds the root's published handler of that name through the binder of the
+// event's kind; ok is false when there is no such handler of that kind.
+template <class Event>
+Event Bind(TComponent& root, std::string_view name, bool& ok, Event (*TMethodEntry::*binder)(TComponent&)) {
     const TMethodEntry* m = root.ClassInfo().FindMethod(name);
-    ok = m && m->notify;
+    ok = m && m->*binder;
     if (!ok) return {};
-    TNotifyEvent e = m->notify(root);
+    Event e = (m->*binder)(root);
     e.name = std::string(m->name);
     return e;
 }
 
+}  // namespace
+
+TNotifyEvent BindNotify(TComponent& root, std::string_view name, bool& ok) {
+    return Bind(root, name, ok, &TMethodEntry::notify);
+}
+
 TMouseEvent BindMouse(TComponent& root, std::string_view name, bool& ok) {
-    const TMethodEntry* m = root.ClassInfo().FindMethod(name);
-    ok = m && m->mouse;
-    if (!ok) return {};
-    TMouseEvent e = m->mouse(root);
-    e.name = std::string(m->name);
-    return e;
+    return Bind(root, name, ok, &TMethodEntry::mouse);
 }
 
 // --- TPersistent -------------------------------------------------------------
