@@ -74,7 +74,6 @@ public:
     void PaintNow();
 
     // Native window.
-    bool HandleAllocated() const noexcept { return created_; }
     void HandleNeeded();  // creates the native window; raises when it cannot
     void Show(platform::ShowState state);
     bool Minimized() const noexcept { return minimized_; }

@@ -65,7 +65,6 @@ void HeadlessPlatform::WaitEvent(uint32_t timeoutMs) {
     if (!script_.empty() && script_.front().time <= now_) return;
     if (timeoutMs == kForever) {
         if (script_.empty()) {
-            ++exhausted_;
             Post(now_, RawEvent{.type = EventType::CloseRequest});
             return;
         }
@@ -85,8 +84,6 @@ bool HeadlessPlatform::CreateWindow(const WindowSpec& spec) {
 }
 
 Surface HeadlessPlatform::Screen() { return Surface{screen_.data(), width_, height_, width_}; }
-
-void HeadlessPlatform::Present(std::span<const Rect>) { ++presents_; }
 
 void HeadlessPlatform::PlaySound(const uint8_t* image, size_t size) {
     uint32_t duration = 0;

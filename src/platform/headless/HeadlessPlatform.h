@@ -51,11 +51,9 @@ public:
     void Click(uint64_t t, int x, int y, Button b = Button::Left);  // press at t, release at t+1
     void Expose(uint64_t t, Rect area);
     void Close(uint64_t t);
-    size_t PendingScript() const noexcept { return script_.size(); }
 
     // The screen.
     uint32_t Pixel(int x, int y) const { return screen_.at(static_cast<size_t>(y) * width_ + x); }
-    int PresentCount() const noexcept { return presents_; }
 
     // Sound and error boxes.
     const std::vector<SoundRequest>& Sounds() const noexcept { return sounds_; }
@@ -67,12 +65,9 @@ public:
     bool WindowCreated() const noexcept { return created_; }
     const WindowSpec& Window() const noexcept { return spec_; }
     std::optional<ShowState> Shown() const noexcept { return shown_; }
-    bool Captured() const noexcept { return capture_; }
     const std::string& Caption() const noexcept { return spec_.captionUtf8; }
-    int IconWidth() const noexcept { return iconWidth_; }
-    // When the script runs out and the program waits for ever, a close
-    // request ends it (so a test cannot hang); counts how often that happened.
-    int ScriptExhausted() const noexcept { return exhausted_; }
+    // When the script runs out and the program would wait for ever, a close
+    // request ends it, so a test cannot hang.
 
     // Platform.
     uint32_t TickCount() override;
@@ -81,15 +76,15 @@ public:
     void WaitEvent(uint32_t timeoutMs) override;
     bool CreateWindow(const WindowSpec& spec) override;
     void SetCaption(std::string_view utf8) override { spec_.captionUtf8 = std::string(utf8); }
-    void SetIcon(const IconImage& icon) override { iconWidth_ = icon.width; }
+    void SetIcon(const IconImage&) override {}
     void Show(ShowState state) override { shown_ = state; }
     ShowState LaunchShowState() override { return options_.launchShow; }
-    void SetCapture(bool capture) override { capture_ = capture; }
+    void SetCapture(bool) override {}
     uint32_t DoubleClickTime() override { return 500; }
     int DoubleClickDistance() override { return 4; }
     int DisplayBitsPerPixel() override { return 32; }
     Surface Screen() override;
-    void Present(std::span<const Rect> changed) override;
+    void Present(std::span<const Rect>) override {}
     void PlaySound(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override { return "/usr/games/Skrundle.exe"; }
@@ -105,15 +100,11 @@ private:
     std::deque<Scripted> script_;  // sorted by time
     int width_, height_;
     std::vector<uint32_t> screen_;
-    int presents_ = 0;
     std::vector<SoundRequest> sounds_;
     std::vector<Box> boxes_;
     WindowSpec spec_;
     bool created_ = false;
     std::optional<ShowState> shown_;
-    bool capture_ = false;
-    int iconWidth_ = 0;
-    int exhausted_ = 0;
     bool lastPollEmpty_ = false;
 };
 
