@@ -7,11 +7,16 @@
 
 namespace skr {
 
-// Converts Shift-JIS (CP932) bytes to UTF-8. Bytes that do not decode are
-// replaced by U+FFFD rather than dropped silently.
+// Both conversions use one built-in code page 932 table, so they give the
+// same bytes on every platform.
+
+// Converts Shift-JIS (CP932) bytes to UTF-8. A lead byte without a trail byte
+// that completes a defined character is replaced by U+FFFD rather than dropped
+// silently, and the byte after it is read afresh.
 std::string ShiftJisToUtf8(std::string_view sjis);
-// Converts UTF-8 to Shift-JIS (CP932); characters without a Shift-JIS form
-// become "?".
+// Converts UTF-8 to Shift-JIS (CP932), writing characters with several codes
+// in the form Windows writes. Characters without a Shift-JIS form, and each
+// byte of malformed UTF-8, become "?".
 std::string Utf8ToShiftJis(std::string_view utf8);
 
 // ASCII-only case-insensitive comparison, as names in form definitions use.
