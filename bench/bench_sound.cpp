@@ -61,7 +61,7 @@ public:
     platform::TimeOfDay SystemTime() override { return {}; }
     bool PollEvent(platform::RawEvent&) override { return false; }
     void WaitEvent(uint32_t) override {}
-    bool CreateWindow(const platform::WindowSpec&) override { return false; }
+    bool OpenWindow(const platform::WindowSpec&) override { return false; }
     void SetCaption(std::string_view) override {}
     void SetIcon(const platform::IconImage&) override {}
     void Show(platform::ShowState) override {}
@@ -72,7 +72,7 @@ public:
     int DisplayBitsPerPixel() override { return 32; }
     platform::Surface Screen() override { return {}; }
     void Present(std::span<const platform::Rect>) override {}
-    void PlaySound(const uint8_t* image, size_t) override { last = image; }
+    void PlayWave(const uint8_t* image, size_t) override { last = image; }
     void ErrorBox(std::string_view, std::string_view) override {}
     std::string ModuleFileName() override { return {}; }
 };

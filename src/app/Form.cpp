@@ -102,7 +102,7 @@ void TForm::HandleNeeded() {
                               .clientHeight = clientHeight_,
                               .captionUtf8 = ShiftJisToUtf8(caption_),
                               .fixedFrame = borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin};
-    if (!app->Platform().CreateWindow(spec)) throw EOutOfResources("ウィンドウを作成できません");
+    if (!app->Platform().OpenWindow(spec)) throw EOutOfResources("ウィンドウを作成できません");
     created_ = true;
     const platform::Surface s = app->Platform().Screen();
     canvas_.SetTarget(TPixelView{s.pixels, s.width, s.height, s.stride});

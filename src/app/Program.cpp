@@ -27,7 +27,7 @@ std::string FatalErrorText(std::string_view kind, std::string_view module, std::
 
 void LoadFormFromResource(TForm& form) {
     const std::string name(form.ClassName());
-    const std::span<const uint8_t> bytes = platform::FindResource(name);
+    const std::span<const uint8_t> bytes = platform::FindProgramResource(name);
     if (bytes.empty()) throw EResNotFound(Format(msg::ResNotFound, name.c_str()));
     TApplication* app = Application();
     ReadRootComponent(bytes, form, [&](std::string_view candidate) {
@@ -43,7 +43,7 @@ namespace {
 // The program's own icon: the window shows it unless its definition gave one.
 void ApplyProgramIcon(platform::Platform& platform, TForm& form) {
     if (form.Icon() && !form.Icon()->Empty()) return;
-    const std::span<const uint8_t> bytes = platform::FindResource("MAINICON");
+    const std::span<const uint8_t> bytes = platform::FindProgramResource("MAINICON");
     if (bytes.empty()) return;
     try {
         TIcon icon;
@@ -61,8 +61,8 @@ void ApplyProgramIcon(platform::Platform& platform, TForm& form) {
 
 int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) {
     RegisterStandardGraphics();
-    RegisterClass(TImage::StaticClass());
-    RegisterClass(TTimer::StaticClass());
+    RegisterComponentClass(TImage::StaticClass());
+    RegisterComponentClass(TTimer::StaticClass());
     TJPEGImage::SetDisplayBitsPerPixel(platform.DisplayBitsPerPixel());
     TApplication app(platform);
     const std::string module = [&] {

@@ -27,7 +27,7 @@ const TClassInfo& TBitmapList::StaticClass() {
     return info;
 }
 
-void RegisterBmpList() { RegisterClass(TBitmapList::StaticClass()); }
+void RegisterBmpList() { RegisterComponentClass(TBitmapList::StaticClass()); }
 
 TBitmapList::TBitmapList(TComponent* owner) : TComponent(owner), bitmap_(std::make_unique<TBitmap>()) {
     bitmap_->OnChange = [this](TObject*) { BitmapChanged(); };

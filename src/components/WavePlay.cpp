@@ -26,7 +26,7 @@ TWaveData::~TWaveData() { ReleaseVoice(); }
 void TWaveData::ReleaseVoice() const noexcept {
     if (lastPlayed != this) return;
     lastPlayed = nullptr;
-    if (platform::Platform* p = platform::Active()) p->PlaySound(nullptr, 0);
+    if (platform::Platform* p = platform::Active()) p->PlayWave(nullptr, 0);
 }
 
 void TWaveData::Assign(const TPersistent* source) {
@@ -77,10 +77,10 @@ TWavePlayer::~TWavePlayer() { wave_.reset(); }
 void TWavePlayer::Play() const {
     platform::Platform* p = platform::Active();
     if (!p) return;
-    p->PlaySound(wave_->Memory(), wave_->Size());
+    p->PlayWave(wave_->Memory(), wave_->Size());
     lastPlayed = wave_->Empty() ? nullptr : wave_.get();
 }
 
-void RegisterWavePlay() { RegisterClass(TWavePlayer::StaticClass()); }
+void RegisterWavePlay() { RegisterComponentClass(TWavePlayer::StaticClass()); }
 
 }  // namespace skr

@@ -52,7 +52,7 @@ std::vector<const TClassInfo*>& Registry() {
 }
 }  // namespace
 
-void RegisterClass(const TClassInfo& cls) {
+void RegisterComponentClass(const TClassInfo& cls) {
     auto& r = Registry();
     if (std::find(r.begin(), r.end(), &cls) == r.end()) r.push_back(&cls);
 }

@@ -124,7 +124,7 @@ constexpr TPropInfo NotStored(TPropInfo p) {
 std::span<const TIdentMap> BooleanNames() noexcept;
 
 // Program-wide class registry (classes a form definition may name).
-void RegisterClass(const TClassInfo& cls);
+void RegisterComponentClass(const TClassInfo& cls);
 const TClassInfo* FindRegisteredClass(std::string_view name) noexcept;
 
 // Property accessor builders: a getter and setter member function become the

@@ -18,7 +18,7 @@ int gDisplayBits = 32;
 
 // Largest decoded image accepted: libjpeg allows 65500 a side, which would
 // let a hostile header ask for gigabytes of pixels.
-constexpr long kMaxPixels = 1L << 26;
+constexpr int64_t kMaxPixels = int64_t{1} << 26;
 // Bound on libjpeg's own working memory (progressive coefficient buffers).
 constexpr long kMaxLibjpegMemory = 256L << 20;
 
@@ -148,7 +148,8 @@ void TJPEGImage::SetData(std::vector<uint8_t> data) {
     if (!data.empty()) {
         JpegContext ctx{};
         if (const int code = ReadHeader(&ctx, data.data(), data.size())) RaiseJpegError(code);
-        if (static_cast<long>(ctx.width) * ctx.height > kMaxPixels) RaiseJpegError(JERR_IMAGE_TOO_BIG);
+        // In 64 bits: long has 32 on Windows, where 65000 x 65000 would overflow.
+        if (int64_t{ctx.width} * ctx.height > kMaxPixels) RaiseJpegError(JERR_IMAGE_TOO_BIG);
         w = ctx.width;
         h = ctx.height;
         grey = ctx.grayscale;

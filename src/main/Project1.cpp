@@ -1,10 +1,21 @@
-// The program: the shell over the SDL backend, with the game's window read
-// from the form definition the program carries.
+// The program: the shell over the platform's backend, with the game's window
+// read from the form definition the program carries.
+#include <cstdio>
+
 #include "app/Program.h"
 #include "game/Unit1.h"
-#include "platform/sdl/SdlPlatform.h"
+#include "main/Backends.h"
 
-int main() {
-    skr::platform::SdlPlatform platform;
-    return skr::RunProgram(platform, skr::BuildForm1);
+int skr::platform::ProgramMain() {
+    const std::unique_ptr<Platform> platform = OpenBackend();
+    if (!platform) {
+        std::fputs("skrundle: no platform backend could be opened\n", stderr);
+        return 1;
+    }
+    return RunProgram(*platform, BuildForm1);
 }
+
+#if !defined(_WIN32)
+// Elsewhere the C entry point is the program's (Windows has WinMain).
+int main() { return skr::platform::ProgramMain(); }
+#endif

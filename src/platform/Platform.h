@@ -84,8 +84,8 @@ public:
     virtual bool PollEvent(RawEvent& out) = 0;
     virtual void WaitEvent(uint32_t timeoutMs) = 0;
 
-    // The window. CreateWindow returns false when the platform cannot make one.
-    virtual bool CreateWindow(const WindowSpec& spec) = 0;
+    // The window. OpenWindow returns false when the platform cannot make one.
+    virtual bool OpenWindow(const WindowSpec& spec) = 0;
     virtual void SetCaption(std::string_view utf8) = 0;
     virtual void SetIcon(const IconImage& icon) = 0;
     virtual void Show(ShowState state) = 0;
@@ -103,7 +103,7 @@ public:
     // One sound voice: plays an in-memory WAVE image asynchronously,
     // replacing whatever sounds; null (or size 0) only stops. The bytes are
     // read in place and must stay valid until the sound ends or is replaced.
-    virtual void PlaySound(const uint8_t* image, size_t size) = 0;
+    virtual void PlayWave(const uint8_t* image, size_t size) = 0;
 
     // A modal error box (UTF-8 texts).
     virtual void ErrorBox(std::string_view title, std::string_view text) = 0;
@@ -116,5 +116,9 @@ public:
 // call the platform directly (the sound clip) reach it here.
 Platform* Active() noexcept;
 void SetActive(Platform* platform) noexcept;
+
+// The program's own entry, defined by the program and called by the
+// platform's entry point (main, or WinMain on Windows). Returns the exit code.
+int ProgramMain();
 
 }  // namespace skr::platform

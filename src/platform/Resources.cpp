@@ -6,7 +6,7 @@ namespace skr::platform {
 // the strong definition, so it always takes the place of this one).
 __attribute__((weak)) std::span<const Resource> EmbeddedResources() noexcept { return {}; }
 
-std::span<const uint8_t> FindResource(std::string_view name) noexcept {
+std::span<const uint8_t> FindProgramResource(std::string_view name) noexcept {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
     for (const Resource& r : EmbeddedResources()) {
         if (r.name.size() != name.size()) continue;

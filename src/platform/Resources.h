@@ -14,7 +14,7 @@ struct Resource {
 };
 
 // Empty span when the program carries no resource of that name.
-std::span<const uint8_t> FindResource(std::string_view name) noexcept;
+std::span<const uint8_t> FindProgramResource(std::string_view name) noexcept;
 
 // The table the build links into the program; empty for programs (the
 // tests) that carry no resources.

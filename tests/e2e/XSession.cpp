@@ -128,11 +128,46 @@ bool XSession::FrameExtents(Window w, long extents[4]) {
 bool XSession::Launch(const std::string& program) {
     // X11 and SDL keep allocations until exit; the leak checker would only
     // report those, so it is off for the program (the unit tests keep it).
-    program_ = Spawn({program}, {"DISPLAY=" + name_, "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
+    return Launch({program}, {"SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
+}
+
+bool XSession::Launch(const std::vector<std::string>& args, const std::vector<std::string>& env) {
+    std::vector<std::string> all{"DISPLAY=" + name_};
+    all.insert(all.end(), env.begin(), env.end());
+    program_ = Spawn(args, all);
     return program_ > 0;
 }
 
+void XSession::PressKey(const char* keysym) {
+    const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym));
+    XTestFakeKeyEvent(display_, code, True, CurrentTime);
+    XTestFakeKeyEvent(display_, code, False, 30);
+    XFlush(display_);
+}
+
 namespace {
+
+// The window's title: its UTF-8 _NET_WM_NAME when it has one (Japanese
+// titles), else WM_NAME.
+std::string TitleOf(Display* d, Window w) {
+    const Atom netName = XInternAtom(d, "_NET_WM_NAME", False), utf8 = XInternAtom(d, "UTF8_STRING", False);
+    Atom type;
+    int format;
+    unsigned long n = 0, after;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &n, &after, &data) == Success && data) {
+        title.assign(reinterpret_cast<char*>(data), n);
+        XFree(data);
+        if (!title.empty()) return title;
+    }
+    char* name = nullptr;
+    if (XFetchName(d, w, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
 
 // Finds a viewable window of that name below `parent` (a window manager
 // puts the client inside its frame, so the search goes a few levels down).
@@ -142,13 +177,10 @@ Window FindNamed(Display* d, Window parent, const std::string& name, int depth) 
     if (!XQueryTree(d, parent, &root, &up, &children, &n)) return 0;
     Window found = 0;
     for (unsigned i = 0; i < n && !found; ++i) {
-        char* title = nullptr;
-        if (XFetchName(d, children[i], &title) && title) {
-            XWindowAttributes attrs;
-            if (name == title && XGetWindowAttributes(d, children[i], &attrs) && attrs.map_state == IsViewable)
-                found = children[i];
-            XFree(title);
-        }
+        XWindowAttributes attrs;
+        if (TitleOf(d, children[i]) == name && XGetWindowAttributes(d, children[i], &attrs) &&
+            attrs.map_state == IsViewable)
+            found = children[i];
         if (!found && depth > 0) found = FindNamed(d, children[i], name, depth - 1);
     }
     if (children) XFree(children);

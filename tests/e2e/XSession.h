@@ -24,7 +24,11 @@ public:
     bool FrameExtents(Window w, long extents[4]);
     // Starts the program; false when it did not start.
     bool Launch(const std::string& program);
-    // Waits for a top-level window with that name; 0 when none appeared.
+    // Starts a command on the display with extra environment ("NAME=value").
+    bool Launch(const std::vector<std::string>& args, const std::vector<std::string>& env);
+    // Presses and releases a key (an X keysym name such as "Return").
+    void PressKey(const char* keysym);
+    // Waits for a top-level window with that title (UTF-8); 0 when none appeared.
     Window WaitForWindow(const std::string& name, int timeoutMs);
     // Client size and position on the screen.
     bool Geometry(Window w, int& x, int& y, int& width, int& height);

@@ -350,8 +350,8 @@ inline const TClassInfo& TGadget::StaticClass() {
 
 // Registers the classes and image kinds the tests name in streams.
 inline void RegisterTestClasses() {
-    RegisterClass(TGadget::StaticClass());
-    RegisterClass(TBlob::StaticClass());  // registered, but no component
+    RegisterComponentClass(TGadget::StaticClass());
+    RegisterComponentClass(TBlob::StaticClass());  // registered, but no component
     RegisterGraphicKind("TFakeGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TFakeGraphic>(); },
                         "fake");
 }

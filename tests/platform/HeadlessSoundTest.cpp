@@ -18,10 +18,10 @@ TEST(HeadlessSound, LogsEachRequestAtItsVirtualTime) {
     HeadlessPlatform p;
     const std::vector<uint8_t> a = Clip(300);
     p.AdvanceTo(10);
-    p.PlaySound(a.data(), a.size());
+    p.PlayWave(a.data(), a.size());
     p.AdvanceTo(20);
-    p.PlaySound(nullptr, 0);
-    p.PlaySound(a.data(), 0);  // size 0 is a stop as well
+    p.PlayWave(nullptr, 0);
+    p.PlayWave(a.data(), 0);  // size 0 is a stop as well
     ASSERT_EQ(p.Sounds().size(), 3u);
     EXPECT_EQ(p.Sounds()[0].time, 10u);
     EXPECT_EQ(p.Sounds()[0].image, a.data());
@@ -37,21 +37,21 @@ TEST(HeadlessSound, SoundingAtFollowsTheLastRequest) {
     HeadlessPlatform p;
     const std::vector<uint8_t> a = Clip(300), b = Clip(50);
     p.AdvanceTo(100);
-    p.PlaySound(a.data(), a.size());
+    p.PlayWave(a.data(), a.size());
     EXPECT_EQ(p.SoundingAt(99), nullptr);
     EXPECT_EQ(p.SoundingAt(100)->image, a.data());
     EXPECT_EQ(p.SoundingAt(399)->image, a.data());
     EXPECT_EQ(p.SoundingAt(400), nullptr);  // ended
 
     p.AdvanceTo(200);
-    p.PlaySound(b.data(), b.size());  // cuts a
+    p.PlayWave(b.data(), b.size());  // cuts a
     EXPECT_EQ(p.SoundingAt(150)->image, a.data());
     EXPECT_EQ(p.SoundingAt(249)->image, b.data());
     EXPECT_EQ(p.SoundingAt(260), nullptr);  // a does not resume after b
 
     p.AdvanceTo(500);
-    p.PlaySound(a.data(), a.size());
-    p.PlaySound(nullptr, 0);  // same instant: the stop wins
+    p.PlayWave(a.data(), a.size());
+    p.PlayWave(nullptr, 0);  // same instant: the stop wins
     EXPECT_EQ(p.SoundingAt(500), nullptr);
     EXPECT_EQ(p.SoundingAt(600), nullptr);
 }
@@ -64,8 +64,8 @@ TEST(HeadlessSound, UnplayableImagesSoundNothingButStillStop) {
     truncated.resize(30);  // inside the "fmt " chunk
     std::vector<uint8_t> noise(64, 0x5A);
     for (const auto* bad : {&adpcm, &truncated, &noise}) {
-        p.PlaySound(good.data(), good.size());
-        p.PlaySound(bad->data(), bad->size());
+        p.PlayWave(good.data(), good.size());
+        p.PlayWave(bad->data(), bad->size());
         EXPECT_EQ(p.Sounds().back().durationMs, 0u);
         EXPECT_EQ(p.SoundingAt(p.Now()), nullptr);
         p.AdvanceTo(p.Now() + 1);
@@ -76,7 +76,7 @@ TEST(HeadlessSound, DataChunkCutShortCountsOnlyTheBytesPresent) {
     HeadlessPlatform p;
     std::vector<uint8_t> cut = Clip(1000);
     cut.resize(44 + 200);  // the header still claims 1000 ms
-    p.PlaySound(cut.data(), cut.size());
+    p.PlayWave(cut.data(), cut.size());
     EXPECT_EQ(p.Sounds().back().durationMs, 100u);
     EXPECT_NE(p.SoundingAt(99), nullptr);
     EXPECT_EQ(p.SoundingAt(100), nullptr);

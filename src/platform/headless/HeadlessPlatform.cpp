@@ -76,7 +76,7 @@ void HeadlessPlatform::WaitEvent(uint32_t timeoutMs) {
     now_ = std::max(now_, until);
 }
 
-bool HeadlessPlatform::CreateWindow(const WindowSpec& spec) {
+bool HeadlessPlatform::OpenWindow(const WindowSpec& spec) {
     if (!options_.canCreateWindow) return false;
     spec_ = spec;
     created_ = true;
@@ -85,7 +85,7 @@ bool HeadlessPlatform::CreateWindow(const WindowSpec& spec) {
 
 Surface HeadlessPlatform::Screen() { return Surface{screen_.data(), width_, height_, width_}; }
 
-void HeadlessPlatform::PlaySound(const uint8_t* image, size_t size) {
+void HeadlessPlatform::PlayWave(const uint8_t* image, size_t size) {
     uint32_t duration = 0;
     if (image && size) {
         if (auto info = ParseWave(image, size); info && info->formatTag == 1) duration = info->DurationMs();

@@ -74,7 +74,7 @@ public:
     TimeOfDay SystemTime() override;
     bool PollEvent(RawEvent& out) override;
     void WaitEvent(uint32_t timeoutMs) override;
-    bool CreateWindow(const WindowSpec& spec) override;
+    bool OpenWindow(const WindowSpec& spec) override;
     void SetCaption(std::string_view utf8) override { spec_.captionUtf8 = std::string(utf8); }
     void SetIcon(const IconImage&) override {}
     void Show(ShowState state) override { shown_ = state; }
@@ -85,7 +85,7 @@ public:
     int DisplayBitsPerPixel() override { return 32; }
     Surface Screen() override;
     void Present(std::span<const Rect>) override {}
-    void PlaySound(const uint8_t* image, size_t size) override;
+    void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override { return "/usr/games/Skrundle.exe"; }
 

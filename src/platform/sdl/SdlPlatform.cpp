@@ -102,7 +102,7 @@ void SdlPlatform::WaitEvent(uint32_t timeoutMs) {
     else if (timeoutMs > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
 }
 
-bool SdlPlatform::CreateWindow(const WindowSpec& spec) {
+bool SdlPlatform::OpenWindow(const WindowSpec& spec) {
     if (!videoReady_ || window_) return window_ != nullptr;
     // Without the high-DPI flag the client area is in physical pixels. On
     // X11 the window manager puts the frame's outer corner at the requested

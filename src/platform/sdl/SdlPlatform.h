@@ -24,7 +24,7 @@ public:
     TimeOfDay SystemTime() override;
     bool PollEvent(RawEvent& out) override;
     void WaitEvent(uint32_t timeoutMs) override;
-    bool CreateWindow(const WindowSpec& spec) override;
+    bool OpenWindow(const WindowSpec& spec) override;
     void SetCaption(std::string_view utf8) override;
     void SetIcon(const IconImage& icon) override;
     void Show(ShowState state) override;
@@ -35,7 +35,7 @@ public:
     int DisplayBitsPerPixel() override;
     Surface Screen() override;
     void Present(std::span<const Rect> changed) override;
-    void PlaySound(const uint8_t* image, size_t size) override { voice_.Play(image, size); }
+    void PlayWave(const uint8_t* image, size_t size) override { voice_.Play(image, size); }
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override;
 

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The Windows program, cross-built on Debian and tested under Wine.
+#   scripts/win32.sh         installs what is missing, builds build-win/skrundle.exe
+#   scripts/win32.sh test    the same, then runs every test program under Wine,
+#                            in a private Xvfb display (the backend's tests
+#                            open real windows)
+# Idempotent: packages, the sysroot (libjpeg-turbo from Debian's source
+# package, GoogleTest from the sources libgtest-dev installs) and the Wine
+# prefix are made once, inside the build folder.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${SKR_WIN32_BUILD:-$root/build-win}
+sysroot=$build/sysroot
+toolchain=$root/cmake/mingw-w64.cmake
+export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+
+# --- packages ----------------------------------------------------------------
+packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nasm
+          dpkg-dev cmake libgtest-dev libgmock-dev xvfb xauth)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+# --- libjpeg-turbo, from Debian's own source package -------------------------
+mkdir -p "$build/src"
+if [[ ! -f $sysroot/lib/libjpeg.a ]]; then
+  if ! ls "$build"/src/libjpeg-turbo-*/CMakeLists.txt >/dev/null 2>&1; then
+    if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
+      # The source entries mirror the binary ones of the main archive.
+      uris=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+      printf 'Types: deb-src\nURIs: %s\nSuites: bookworm bookworm-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
+        "${uris:-http://deb.debian.org/debian}" | $sudo tee /etc/apt/sources.list.d/skrundle-src.sources >/dev/null
+      $sudo apt-get update -qq
+    fi
+    (cd "$build/src" && apt-get source -qq libjpeg-turbo >/dev/null)
+  fi
+  src=$(ls -d "$build"/src/libjpeg-turbo-*/ | head -n 1)
+  cmake -S "$src" -B "$build/src/jpeg-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$sysroot" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON \
+    -DCMAKE_CROSSCOMPILING_EMULATOR= >/dev/null
+  cmake --build "$build/src/jpeg-build" -j2 --target install >/dev/null
+fi
+
+# --- GoogleTest, from the sources of libgtest-dev -----------------------------
+if [[ ! -f $sysroot/lib/libgtest.a ]]; then
+  cmake -S /usr/src/googletest -B "$build/src/gtest-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$sysroot" -DCMAKE_CROSSCOMPILING_EMULATOR= >/dev/null
+  cmake --build "$build/src/gtest-build" -j2 --target install >/dev/null
+fi
+
+# --- the Wine prefix ---------------------------------------------------------
+[[ -f $WINEPREFIX/system.reg ]] || wineboot -i >/dev/null 2>&1
+# One server for the whole run, warmed up once: programs started while it
+# starts or stops fail at random ("recvmsg: Connection reset by peer").
+wineserver -p
+trap 'wineserver -k || true' EXIT
+wine cmd /c exit >/dev/null 2>&1 || true
+
+# --- the program -------------------------------------------------------------
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+  -DSKR_WIN32_SYSROOT="$sysroot" >/dev/null
+cmake --build "$build" -j2
+echo "built $build/skrundle.exe"
+
+if [[ ${1:-} == test ]]; then
+  # The server and Wine's desktop process start afresh on the test display.
+  wineserver -k || true
+  trap - EXIT
+  xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" bash -c '
+    wineserver -p && { wine cmd /c exit >/dev/null 2>&1 || true; }
+    ctest --test-dir "$1" --output-on-failure -j2
+    rc=$?
+    wineserver -k || true
+    exit $rc' ctest-under-wine "$build"
+fi

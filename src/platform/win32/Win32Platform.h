@@ -1,0 +1,87 @@
+// The Win32 backend of the platform seam: a window of a registered class
+// with a fixed frame whose client area is exactly the requested size, its
+// mouse, paint, size and close messages turned into raw events, a 32-bit
+// top-down DIB section as the screen surface presented with BitBlt, the
+// tick counter and time of day of kernel32, one sound voice through
+// sndPlaySoundA, and error boxes. Waiting blocks in MsgWaitForMultipleObjectsEx
+// until the shell's next deadline or the next message. Timers, capture
+// rules, double clicks and repaint regions stay in the shell.
+//
+// This header does not include <windows.h>: handles are kept opaque here so
+// that nothing above the seam sees the platform's macros.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "platform/Platform.h"
+
+namespace skr::platform {
+
+class Win32Platform final : public Platform {
+public:
+    Win32Platform();
+    ~Win32Platform() override;
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    uint32_t TickCount() override;
+    TimeOfDay SystemTime() override;
+    bool PollEvent(RawEvent& out) override;
+    void WaitEvent(uint32_t timeoutMs) override;
+    bool OpenWindow(const WindowSpec& spec) override;
+    void SetCaption(std::string_view utf8) override;
+    void SetIcon(const IconImage& icon) override;
+    void Show(ShowState state) override;
+    ShowState LaunchShowState() override;
+    void SetCapture(bool capture) override;
+    uint32_t DoubleClickTime() override;
+    int DoubleClickDistance() override;
+    int DisplayBitsPerPixel() override;
+    Surface Screen() override;
+    void Present(std::span<const Rect> changed) override;
+    void PlayWave(const uint8_t* image, size_t size) override;
+    void ErrorBox(std::string_view title, std::string_view text) override;
+    std::string ModuleFileName() override;
+
+    // The native window (an HWND), for tests that post messages to it.
+    void* NativeWindow() const noexcept { return window_; }
+
+    // Called by the window procedure with each message of the window;
+    // returns true when it handled the message (result in `result`).
+    bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result);
+
+private:
+    void Push(const RawEvent& e) { events_.push_back(e); }
+
+    void* instance_ = nullptr;    // HINSTANCE of the program
+    void* window_ = nullptr;      // HWND
+    void* memoryDc_ = nullptr;    // HDC holding the DIB section
+    void* dib_ = nullptr;         // HBITMAP of the screen surface
+    void* oldBitmap_ = nullptr;   // what memoryDc_ held before the DIB
+    void* icon_ = nullptr;        // HICON made from the window's icon image
+    uint32_t* pixels_ = nullptr;  // the DIB section's bits
+    int width_ = 0, height_ = 0;
+    bool classRegistered_ = false;
+    bool shown_ = false;
+    bool minimized_ = false;
+    bool timerPeriodSet_ = false;
+    std::deque<RawEvent> events_;  // raw events taken from the window's messages
+};
+
+// Turns one mouse message of a window into a raw event (client coordinates
+// as signed 16-bit values, widened; modifier keys from wParam and the Alt
+// state given). False for messages that are not button or move messages.
+bool MouseMessageToEvent(unsigned message, uintptr_t wParam, intptr_t lParam, bool altDown, RawEvent& out);
+
+// The launcher's show request from its start-up information: show code 3
+// maximised, 7 minimised without activation, anything else (or no request)
+// a normal start.
+ShowState ShowStateFromStartup(bool useShowWindow, unsigned showWindow);
+
+// UTF-8 <-> UTF-16 for the wide calls.
+std::wstring Utf8ToWide(std::string_view utf8);
+std::string WideToUtf8(std::wstring_view wide);
+
+}  // namespace skr::platform

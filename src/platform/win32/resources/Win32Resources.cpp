@@ -1,0 +1,87 @@
+// The program's resources on Windows: real resources of the executable
+// (compiled by windres from the build's .rc file), found by name without
+// regard to case with FindResourceA. "MAINICON" is an icon group; its
+// bytes are put back together as an icon file, as the embedded table of
+// other platforms holds it.
+#include <windows.h>
+
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/Resources.h"
+
+namespace skr::platform {
+namespace {
+
+std::span<const uint8_t> Load(HRSRC found) noexcept {
+    if (!found) return {};
+    HGLOBAL handle = LoadResource(nullptr, found);
+    const DWORD size = SizeofResource(nullptr, found);
+    const void* bytes = handle ? LockResource(handle) : nullptr;
+    if (!bytes || size == 0) return {};
+    return {static_cast<const uint8_t*>(bytes), size};
+}
+
+#pragma pack(push, 2)
+struct GroupEntry {  // one image of an icon group resource
+    BYTE width, height, colors, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+#pragma pack(pop)
+
+// An icon file made from the icon group `name` and its images; empty when
+// the program has no such group or it is malformed.
+std::vector<uint8_t> IconFile(const std::string& name) {
+    const std::span<const uint8_t> group = Load(FindResourceA(nullptr, name.c_str(), MAKEINTRESOURCEA(14)));
+    if (group.size() < 6) return {};
+    const size_t count = group[4] | group[5] << 8;
+    if (group.size() < 6 + count * sizeof(GroupEntry)) return {};
+    std::vector<std::span<const uint8_t>> images;
+    for (size_t i = 0; i < count; ++i) {
+        GroupEntry e;
+        std::memcpy(&e, group.data() + 6 + i * sizeof e, sizeof e);
+        images.push_back(Load(FindResourceA(nullptr, MAKEINTRESOURCEA(e.id), MAKEINTRESOURCEA(3))));
+        if (images.back().empty()) return {};
+    }
+    std::vector<uint8_t> file(group.begin(), group.begin() + 6);
+    uint32_t offset = static_cast<uint32_t>(6 + count * 16);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* e = group.data() + 6 + i * sizeof(GroupEntry);
+        file.insert(file.end(), e, e + 8);  // width, height, colours, reserved, planes, bit count
+        const uint32_t size = static_cast<uint32_t>(images[i].size());
+        for (uint32_t v : {size, offset})
+            for (int b = 0; b < 4; ++b) file.push_back(static_cast<uint8_t>(v >> (8 * b)));
+        offset += size;
+    }
+    for (const auto& image : images) file.insert(file.end(), image.begin(), image.end());
+    return file;
+}
+
+}  // namespace
+
+std::span<const uint8_t> FindProgramResource(std::string_view name) noexcept {
+    try {
+        std::string key(name);
+        for (char& c : key)
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);  // resource names ignore case
+        if (const std::span<const uint8_t> data = Load(FindResourceA(nullptr, key.c_str(), MAKEINTRESOURCEA(10)));
+            !data.empty())
+            return data;
+        // Icon files are rebuilt once per name and kept for the program's run.
+        static std::deque<std::pair<std::string, std::vector<uint8_t>>> icons;  // never moves its entries
+        for (const auto& [n, bytes] : icons)
+            if (n == key) return bytes;
+        std::vector<uint8_t> icon = IconFile(key);
+        if (icon.empty()) return {};
+        icons.emplace_back(key, std::move(icon));
+        return icons.back().second;
+    } catch (...) {
+        return {};
+    }
+}
+
+}  // namespace skr::platform
