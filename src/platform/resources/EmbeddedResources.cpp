@@ -4,14 +4,14 @@
 #include "platform/Resources.h"
 
 #define SKR_INCBIN(name, path)                                                   \
-    asm(".section .rodata\n"                                                     \
+    asm(".pushsection .rodata\n"                                                 \
         ".balign 16\n"                                                           \
         ".global skr_resource_" #name "\n"                                       \
         "skr_resource_" #name ":\n"                                              \
         ".incbin \"" path "\"\n"                                                 \
         ".global skr_resource_" #name "_end\n"                                   \
         "skr_resource_" #name "_end:\n"                                          \
-        ".previous\n");                                                          \
+        ".popsection\n");                                                        \
     extern "C" const uint8_t skr_resource_##name[];                              \
     extern "C" const uint8_t skr_resource_##name##_end[]
 
