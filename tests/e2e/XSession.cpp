@@ -207,9 +207,12 @@ bool XSession::Geometry(Window w, int& x, int& y, int& width, int& height) {
     return true;
 }
 
-std::vector<uint32_t> XSession::Capture(Window w, int width, int height) {
+std::vector<uint32_t> XSession::Capture(Window w, int width, int height) { return CaptureArea(w, 0, 0, width, height); }
+
+std::vector<uint32_t> XSession::CaptureArea(Window w, int left, int top, int width, int height) {
     std::vector<uint32_t> out;
-    XImage* image = XGetImage(display_, w, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display_, w, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
     if (!image) return out;
     out.reserve(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
@@ -219,13 +222,56 @@ std::vector<uint32_t> XSession::Capture(Window w, int width, int height) {
 }
 
 void XSession::Click(Window w, int x, int y, int button) {
+    MovePointer(w, x, y);
+    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), True, CurrentTime);
+    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, 30);
+    XFlush(display_);
+}
+
+void XSession::MovePointer(Window w, int x, int y) {
     int rx, ry;
     Window child;
     XTranslateCoordinates(display_, w, DefaultRootWindow(display_), x, y, &rx, &ry, &child);
     XTestFakeMotionEvent(display_, -1, rx, ry, CurrentTime);
-    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), True, CurrentTime);
-    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), False, 30);
     XFlush(display_);
+}
+
+void XSession::SetButton(int button, bool down) {
+    XTestFakeButtonEvent(display_, static_cast<unsigned>(button), down ? True : False, CurrentTime);
+    XFlush(display_);
+}
+
+void XSession::Sync() { XSync(display_, False); }
+
+void XSession::SetKey(const char* keysym, bool down) {
+    const KeyCode code = XKeysymToKeycode(display_, XStringToKeysym(keysym));
+    XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
+    XFlush(display_);
+}
+
+void XSession::Focus(Window w) {
+    XSetInputFocus(display_, w, RevertToPointerRoot, CurrentTime);
+    XSync(display_, False);
+}
+
+void XSession::Uncover(Window w, int x, int y, int width, int height) {
+    // Zero would mean "to the window's edge"; an empty area is no area.
+    if (width <= 0 || height <= 0) return;
+    XClearArea(display_, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), True);
+    XFlush(display_);
+}
+
+bool XSession::Viewable(Window w) {
+    XWindowAttributes attrs;
+    return XGetWindowAttributes(display_, w, &attrs) && attrs.map_state == IsViewable;
+}
+
+uint32_t XSession::Pixel(Window w, int x, int y) {
+    XImage* image = XGetImage(display_, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xFFFFFFFFu;
+    const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
+    XDestroyImage(image);
+    return pixel;
 }
 
 void XSession::RequestClose(Window w) {

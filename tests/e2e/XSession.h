@@ -34,8 +34,28 @@ public:
     bool Geometry(Window w, int& x, int& y, int& width, int& height);
     // The window's client pixels as 0x00RRGGBB.
     std::vector<uint32_t> Capture(Window w, int width, int height);
+    // The pixels of a rectangle of the client, rows top-down.
+    std::vector<uint32_t> CaptureArea(Window w, int left, int top, int width, int height);
+    // Returns once the server has handled every request sent so far.
+    void Sync();
     // Presses and releases a button at client coordinates (XTest).
     void Click(Window w, int x, int y, int button = 1);
+    // Moves the pointer to client coordinates, which may lie outside the
+    // window (XTest).
+    void MovePointer(Window w, int x, int y);
+    // Presses or releases a button where the pointer is (XTest).
+    void SetButton(int button, bool down);
+    // Presses or releases a key (an X keysym name such as "Shift_L"; XTest).
+    void SetKey(const char* keysym, bool down);
+    // Gives the window the keyboard focus.
+    void Focus(Window w);
+    // Has the server clear an area of the window and report it uncovered
+    // (an Expose to the window's owner).
+    void Uncover(Window w, int x, int y, int width, int height);
+    // Whether the window still exists and is shown.
+    bool Viewable(Window w);
+    // One client pixel as 0x00RRGGBB; 0xFFFFFFFF when it cannot be read.
+    uint32_t Pixel(Window w, int x, int y);
     // Asks the window to close, as the close button does.
     void RequestClose(Window w);
     // Waits for the program to end; its exit code, or -1 on time-out or signal.

@@ -14,6 +14,9 @@ SdlPlatform::SdlPlatform() {
     // accelerated one would make SDL recreate the window at its first use,
     // and the window manager would then move it off its stored position.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A click that activates the window is a click like any other (SDL
+    // would drop a press that comes within a few milliseconds of the focus).
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     videoReady_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
     // Without a display SDL falls back to drivers that show nothing; the
     // game would then run unseen for ever. Unless SDL was told to use one of
@@ -51,28 +54,30 @@ bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
         else return false;
         return true;
     };
-    auto modifiers = [] {
-        const SDL_Keymod m = SDL_GetModState();
-        uint32_t r = 0;
-        if (m & KMOD_SHIFT) r |= kShift;
-        if (m & KMOD_ALT) r |= kAlt;
-        if (m & KMOD_CTRL) r |= kCtrl;
-        return r;
-    };
     switch (ev.type) {
+        // SDL's own modifier state is that after every event it has read
+        // from the window system, not that at the event being handed out: a
+        // quick shift-click read in one go would lose its Shift. The state
+        // each key event carries is followed in queue order instead.
+        case SDL_KEYDOWN:
+        case SDL_KEYUP: {
+            const Uint16 m = ev.key.keysym.mod;
+            modifiers_ = (m & KMOD_SHIFT ? kShift : 0u) | (m & KMOD_ALT ? kAlt : 0u) | (m & KMOD_CTRL ? kCtrl : 0u);
+            return false;
+        }
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             if (!button(ev.button.button, out.button)) return false;
             out.type = ev.type == SDL_MOUSEBUTTONDOWN ? EventType::ButtonDown : EventType::ButtonUp;
             out.x = ev.button.x;
             out.y = ev.button.y;
-            out.modifiers = modifiers();
+            out.modifiers = modifiers_;
             return true;
         case SDL_MOUSEMOTION:
             out.type = EventType::PointerMove;
             out.x = ev.motion.x;
             out.y = ev.motion.y;
-            out.modifiers = modifiers();
+            out.modifiers = modifiers_;
             return true;
         case SDL_QUIT: out.type = EventType::CloseRequest; return true;
         case SDL_WINDOWEVENT:

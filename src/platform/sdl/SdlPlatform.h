@@ -47,6 +47,7 @@ private:
     SDL_Surface* frame_ = nullptr;  // wraps screen_ for blitting
     std::vector<uint32_t> screen_;
     int width_ = 0, height_ = 0;
+    uint32_t modifiers_ = 0;  // Shift, Alt, Ctrl as of the last key event taken from the queue
     SdlVoice voice_;
 };
 
