@@ -8,6 +8,7 @@
 # package, GoogleTest from the sources libgtest-dev installs) and the Wine
 # prefix are made once, inside the build folder.
 set -euo pipefail
+trap 'echo "scripts/win32.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
 cd "$(dirname "$0")/.."
 root=$PWD
 build=${SKR_WIN32_BUILD:-$root/build-win}
@@ -58,9 +59,15 @@ if [[ ! -f $sysroot/lib/libgtest.a ]]; then
 fi
 
 # --- the Wine prefix ---------------------------------------------------------
-[[ -f $WINEPREFIX/system.reg ]] || wineboot -i >/dev/null 2>&1
+if [[ ! -f $WINEPREFIX/system.reg ]]; then
+  wineboot -i >/dev/null 2>&1
+  wineserver -w  # the prefix is complete (its registry written) once the server has gone
+fi
 # One server for the whole run, warmed up once: programs started while it
 # starts or stops fail at random ("recvmsg: Connection reset by peer").
+# (wineserver -p refuses when a server already runs, so any is stopped first.)
+wineserver -k 2>/dev/null || true
+wineserver -w
 wineserver -p
 trap 'wineserver -k || true' EXIT
 wine cmd /c exit >/dev/null 2>&1 || true
@@ -74,6 +81,7 @@ echo "built $build/skrundle.exe"
 if [[ ${1:-} == test ]]; then
   # The server and Wine's desktop process start afresh on the test display.
   wineserver -k || true
+  wineserver -w
   trap - EXIT
   xvfb-run -a -s "-screen 0 800x600x24 -nolisten tcp" bash -c '
     wineserver -p && { wine cmd /c exit >/dev/null 2>&1 || true; }
