@@ -20,6 +20,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # One self-contained executable: no libstdc++ or libgcc DLL beside it.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Release programs carry no symbol tables (about 1 MB of the executable).
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
 # Wine runs what is built, in a 64-bit prefix of the build folder's own.
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
