@@ -2,6 +2,7 @@
 // the form definition; the platform seam speaks UTF-8.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,9 @@ std::string ShiftJisToUtf8(std::string_view sjis);
 // in the form Windows writes. Characters without a Shift-JIS form, and each
 // byte of malformed UTF-8, become "?".
 std::string Utf8ToShiftJis(std::string_view utf8);
+
+// Appends one Unicode code point (up to U+10FFFF) as UTF-8.
+void AppendUtf8(std::string& out, uint32_t codePoint);
 
 // ASCII-only case-insensitive comparison, as names in form definitions use.
 bool SameText(std::string_view a, std::string_view b) noexcept;

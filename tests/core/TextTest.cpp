@@ -70,16 +70,7 @@ TEST(ShiftJis, BadBytesAreReplacedOneByOne) {
 #ifdef SKR_HAVE_GLIBC_ICONV
 std::string Utf8(uint32_t cp) {
     std::string s;
-    if (cp < 0x80) {
-        s += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        s += static_cast<char>(0xC0 | cp >> 6);
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        s += static_cast<char>(0xE0 | cp >> 12);
-        s += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        s += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    AppendUtf8(s, cp);
     return s;
 }
 
