@@ -6,6 +6,8 @@
 #include "app/Timer.h"
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
+#include "core/Exception.h"
+#include "core/Text.h"
 
 namespace skr {
 
@@ -21,6 +23,8 @@ constexpr int32_t kRiseOffset[12] = {0, 3, 3, 2, 2, 1, 1, 2, 2, 3, 3, 0};
 constexpr int kToughBase = 15;
 constexpr int kBatteredBase = 18;
 constexpr int kFirstHitFrame = 22;
+
+constexpr const char* kComponentMissing = "コンポーネント %s が見つかりません";
 
 }  // namespace
 
@@ -50,6 +54,18 @@ const TClassInfo& TForm1::StaticClass() {
 }
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {}
+
+// A damaged definition can read without error and still leave out one of
+// the components the handlers use (a renamed one, one of another class, or
+// records swallowed by a binary length): the window is not built then.
+void TForm1::Loaded() {
+    TForm::Loaded();
+    for (const TFieldEntry& f : StaticClass().fields) {
+        const TComponent* c = FindComponent(f.name);
+        if (!c || !c->InheritsFrom(f.cls()))
+            throw EReadError(Format(kComponentMissing, std::string(f.name).c_str()));
+    }
+}
 
 TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;

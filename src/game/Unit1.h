@@ -74,6 +74,10 @@ public:
 
     const TGameRecord& State() const noexcept { return state_; }
 
+    // After reading: raises EReadError naming the first component the game
+    // needs that the definition did not give it.
+    void Loaded() override;
+
 private:
     void DrawCounter();
     void BusyWait(uint32_t d);
