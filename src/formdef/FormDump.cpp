@@ -41,8 +41,11 @@ std::string DescribeBmp(std::span<const uint8_t> file) {
     if (f.U32(2) != file.size()) s += Printf(" (header says %u)", f.U32(2));
     const uint32_t info = f.U32(14);
     if (info >= 40 && f.Has(14, 40)) {
-        const int32_t w = static_cast<int32_t>(f.U32(18)), h = static_cast<int32_t>(f.U32(22));
-        s += Printf(", %dx%d, %u bpp, %u planes", w, h < 0 ? -h : h, f.U16(28), f.U16(26));
+        // The height is negative for rows stored top-down; its size is taken
+        // in 64 bits, where INT32_MIN has a positive counterpart.
+        const int32_t w = static_cast<int32_t>(f.U32(18));
+        const int64_t h = static_cast<int32_t>(f.U32(22));
+        s += Printf(", %dx%lld, %u bpp, %u planes", w, static_cast<long long>(h < 0 ? -h : h), f.U16(28), f.U16(26));
         if (f.U32(30) != 0) s += Printf(", compression %u", f.U32(30));
         if (f.U32(46) != 0) s += Printf(", %u colours used", f.U32(46));
         s += Printf(", pixels at %u", f.U32(10));

@@ -51,6 +51,13 @@ TEST(Dump, SummarisesPayloadsByKind) {
     bitmap.U32(static_cast<uint32_t>(bmp.size())).Raw(bmp);
     EXPECT_NE(DescribeBinary(bitmap.b).find("600x23, 4 bpp"), std::string::npos) << DescribeBinary(bitmap.b);
     EXPECT_NE(DescribeBinary(std::vector<uint8_t>{0, 0, 0, 0}).find("empty bitmap"), std::string::npos);
+    // Rows stored top-down have a negative height: INT32_MIN is shown by its
+    // size without overflowing.
+    std::vector<uint8_t> lowest = Bmp(8, 1);
+    for (int i = 0; i < 4; ++i) lowest[22 + i] = i == 3 ? 0x80 : 0;
+    StreamBuilder top;
+    top.U32(static_cast<uint32_t>(lowest.size())).Raw(lowest);
+    EXPECT_NE(DescribeBinary(top.b).find("8x2147483648, 4 bpp"), std::string::npos) << DescribeBinary(top.b);
 
     StreamBuilder jpeg;
     const std::vector<uint8_t> jfif = {0xFF, 0xD8, 0xFF, 0xE0, 0, 4, 0, 0, 0xFF, 0xC0, 0, 17, 8, 0x01, 0x21,
