@@ -224,6 +224,14 @@ TEST_F(SdlVoiceDisk, ImagesItCannotPlayGiveSilence) {
     bad.push_back(Image(Pcm16(Ramp(400, 50)), Format{.bits = 12}));
     // One sample a second would grow to hours of output: refused, not allocated.
     bad.push_back(Image(Pcm16(Ramp(2000, 50)), Format{.rate = 1}));
+    // Rates and channel counts outside what SDL's converter takes safely:
+    // millions of samples a second (a negative allocation inside SDL), more
+    // channels than SDL's 8 or than its 8-bit count holds.
+    bad.push_back(Image(Pcm16(Ramp(4000, 50)), Format{.rate = 4270865}));
+    bad.push_back(Image(Pcm16(Ramp(4000, 50)), Format{.rate = 192001}));
+    bad.push_back(Image(Pcm16(Ramp(4000, 50)), Format{.rate = 999}));
+    bad.push_back(Image(Pcm16(Ramp(900, 50)), Format{.channels = 9}));
+    bad.push_back(Image(Pcm16(Ramp(3000, 50)), Format{.channels = 300}));
     {
         std::vector<uint8_t> v = good;  // block alignment that disagrees with the format
         v[32] = 3;

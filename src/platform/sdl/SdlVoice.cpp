@@ -91,7 +91,12 @@ void SdlVoice::Play(const uint8_t* image, size_t size) {
     Stop();
     if (!device_ || !image || size == 0) return;
     const std::optional<WaveInfo> info = ParseWave(image, size);
-    if (!info || info->channels == 0 || info->samplesPerSec == 0) return;
+    // Only formats inside these bounds reach SDL: its resampler and channel
+    // converter take them as int and Uint8 and compute buffer sizes from
+    // them (a rate of millions overflows into a negative allocation).
+    if (!info || info->channels < 1 || info->channels > kMaxChannels || info->samplesPerSec < kMinRate ||
+        info->samplesPerSec > kMaxRate)
+        return;
     const SDL_AudioFormat format = SampleFormat(info->formatTag, info->bitsPerSample);
     if (!format) return;
     const size_t frameBytes = size_t(info->channels) * (info->bitsPerSample / 8);

@@ -25,6 +25,12 @@ public:
     static constexpr int kChannels = 1;
     static constexpr SDL_AudioFormat kFormat = AUDIO_S16LSB;
     static constexpr int kBufferFrames = 256;
+    // The PCM layouts the voice plays: 1 to 8 channels at 1,000 to 192,000
+    // samples per second (beyond any recording this program could carry);
+    // anything else is silence.
+    static constexpr uint16_t kMaxChannels = 8;
+    static constexpr uint32_t kMinRate = 1000;
+    static constexpr uint32_t kMaxRate = 192000;
     // Largest converted clip the voice will hold (about 12 minutes at the
     // device format); a bigger one is not played.
     static constexpr size_t kMaxConvertedBytes = 32u << 20;
