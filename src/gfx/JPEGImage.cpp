@@ -16,11 +16,14 @@ namespace {
 
 int gDisplayBits = 32;
 
-// Largest decoded image accepted: libjpeg allows 65500 a side, which would
-// let a hostile header ask for gigabytes of pixels.
-constexpr int64_t kMaxPixels = int64_t{1} << 26;
-// Bound on libjpeg's own working memory (progressive coefficient buffers).
-constexpr long kMaxLibjpegMemory = 256L << 20;
+// Largest image accepted, checked at load from its header: 2048 x 2048
+// pixels (16 MiB decoded), 37 times the program's own 385 x 289 pictures.
+// libjpeg allows 65500 a side, so without it a header of a few hundred
+// bytes could ask for gigabytes and seconds of decoding at the first draw.
+constexpr int64_t kMaxPixels = int64_t{1} << 22;
+// Bound on libjpeg's own working memory (progressive coefficient buffers of
+// the largest image accepted take about 24 MiB).
+constexpr long kMaxLibjpegMemory = 64L << 20;
 
 // libjpeg's error exit must not unwind C frames with a C++ exception, so it
 // jumps back to the setjmp in the functions below. Those functions keep all

@@ -95,22 +95,32 @@ TEST(JPEGImage, HeaderThatLibjpegRejectsRaisesItsMessageNumber) {
         TMemoryStream cut = JpegPayload(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<ptrdiff_t>(n)));
         EXPECT_THROW(img.ReadData(cut), EJPEG) << n;
     }
-    // A frame header claiming 65000 x 65000 pixels is refused at load,
-    // before anything is sized from it.
-    std::vector<uint8_t> huge = good;
-    for (size_t i = 0; i + 9 < huge.size(); ++i)
-        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
-            huge[i + 5] = huge[i + 7] = 0xFD;
-            huge[i + 6] = huge[i + 8] = 0xE8;
-            break;
+    // Frame headers asking for more than 2048 x 2048 pixels are refused at
+    // load, before anything is sized from them: 65000 x 65000, and a wide
+    // strip that a few hundred bytes can claim (65409 x 511).
+    auto sized = [&](int w, int hgt) {
+        std::vector<uint8_t> v = good;
+        for (size_t i = 0; i + 9 < v.size(); ++i)
+            if (v[i] == 0xFF && v[i + 1] == 0xC0) {
+                v[i + 5] = static_cast<uint8_t>(hgt >> 8), v[i + 6] = static_cast<uint8_t>(hgt);
+                v[i + 7] = static_cast<uint8_t>(w >> 8), v[i + 8] = static_cast<uint8_t>(w);
+                break;
+            }
+        return v;
+    };
+    for (auto [w, hgt] : {std::pair{65000, 65000}, std::pair{65409, 511}, std::pair{2049, 2048}, std::pair{8192, 8192}}) {
+        TMemoryStream h = JpegPayload(sized(w, hgt));
+        try {
+            img.ReadData(h);
+            ADD_FAILURE() << w << " x " << hgt << " was accepted";
+        } catch (const EJPEG& e) {
+            EXPECT_EQ(e.Message(), JpegMessage(JERR_IMAGE_TOO_BIG)) << w << " x " << hgt;
         }
-    TMemoryStream h = JpegPayload(huge);
-    try {
-        img.ReadData(h);
-        FAIL();
-    } catch (const EJPEG& e) {
-        EXPECT_EQ(e.Message(), JpegMessage(JERR_IMAGE_TOO_BIG));
     }
+    TMemoryStream largest = JpegPayload(sized(2048, 2048));
+    img.ReadData(largest);
+    EXPECT_EQ(img.Width(), 2048);
+    EXPECT_EQ(img.Height(), 2048);
 }
 
 TEST(JPEGImage, LengthPastTheEndRaisesReadErrorBeforeAllocating) {
