@@ -57,6 +57,8 @@ public:
 
     // Sound and error boxes.
     const std::vector<SoundRequest>& Sounds() const noexcept { return sounds_; }
+    // The log grows with every request by design; long runs clear it.
+    void ClearSounds() noexcept { sounds_.clear(); }
     // The request whose clip sounds at virtual time t, if any.
     const SoundRequest* SoundingAt(uint64_t t) const noexcept;
     const std::vector<Box>& ErrorBoxes() const noexcept { return boxes_; }
