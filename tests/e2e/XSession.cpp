@@ -50,24 +50,53 @@ int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+std::string LockFile(int display) { return "/tmp/.X" + std::to_string(display) + "-lock"; }
+
+// The process holding a display number: an X server writes its process id
+// into the number's lock file before it accepts connections. -1 when the
+// file cannot be read.
+pid_t LockHolder(int display) {
+    FILE* f = std::fopen(LockFile(display).c_str(), "r");
+    if (!f) return -1;
+    long pid = -1;
+    if (std::fscanf(f, "%ld", &pid) != 1) pid = -1;
+    std::fclose(f);
+    return static_cast<pid_t>(pid);
+}
+
 }  // namespace
 
 XSession::XSession() {
     XSetErrorHandler(IgnoreXError);
     for (int n = 91; n < 120 && !display_; ++n) {
-        if (access(("/tmp/.X" + std::to_string(n) + "-lock").c_str(), F_OK) == 0) continue;
+        if (access(LockFile(n).c_str(), F_OK) == 0) continue;
         name_ = ":" + std::to_string(n);
         xvfb_ = Spawn({"Xvfb", name_, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {});
         if (xvfb_ < 0) return;
+        bool ended = false;
         for (int i = 0; i < 100 && !display_; ++i) {
             Sleep(50);
             display_ = XOpenDisplay(name_.c_str());
             int status;
-            if (!display_ && waitpid(xvfb_, &status, WNOHANG) == xvfb_) break;  // display taken: next
+            if (!display_ && waitpid(xvfb_, &status, WNOHANG) == xvfb_) {
+                ended = true;  // display taken: next
+                break;
+            }
+        }
+        // The server that answered need not be ours: a session that found the
+        // number free at the same moment may have started its server first,
+        // and ours then gave up. Two sessions on one display would see each
+        // other's windows (and close each other's programs), so only the
+        // server named in the lock file counts.
+        if (display_ && LockHolder(n) != xvfb_) {
+            XCloseDisplay(display_);
+            display_ = nullptr;
         }
         if (!display_) {
-            kill(xvfb_, SIGTERM);
-            waitpid(xvfb_, nullptr, 0);
+            if (!ended) {
+                kill(xvfb_, SIGTERM);
+                waitpid(xvfb_, nullptr, 0);
+            }
             xvfb_ = -1;
         }
     }
