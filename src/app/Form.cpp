@@ -1,6 +1,8 @@
 #include "app/Form.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 #include "app/Application.h"
@@ -13,6 +15,15 @@
 namespace skr {
 
 namespace {
+
+// The pointer's coordinate relative to a control's edge. A control may be
+// placed near either end of the int range, further from the pointer than
+// an int reaches (the capture keeps it when the pointer leaves it); the
+// distance then stops at the range's end, still outside the control.
+int Relative(int pointer, int64_t edge) noexcept {
+    return static_cast<int>(std::clamp<int64_t>(int64_t{pointer} - edge, INT_MIN, INT_MAX));
+}
+
 const TIdentMap kBorderIconNames[] = {{"biSystemMenu", 0}, {"biMinimize", 1}, {"biMaximize", 2}, {"biHelp", 3}};
 const TIdentMap kBorderStyleNames[] = {{"bsNone", 0},   {"bsSingle", 1},     {"bsSizeable", 2},
                                        {"bsDialog", 3}, {"bsToolWindow", 4}, {"bsSizeToolWin", 5}};
@@ -201,10 +212,10 @@ void TForm::HandleInput(const platform::RawEvent& e, uint32_t tick) {
         case EventType::PointerMove: {
             TShiftState shift = e.modifiers | buttonsHeld_;
             if (captureControl_) {
-                captureControl_->MouseMove(shift, e.x - static_cast<int>(captureControl_->Left()), e.y - static_cast<int>(captureControl_->Top()));
+                captureControl_->MouseMove(shift, Relative(e.x, captureControl_->Left()), Relative(e.y, captureControl_->Top()));
             } else if (!captureWindow_) {
                 if (TControl* c = ControlAt(e.x, e.y))
-                    c->MouseMove(shift, e.x - static_cast<int>(c->Left()), e.y - static_cast<int>(c->Top()));
+                    c->MouseMove(shift, Relative(e.x, c->Left()), Relative(e.y, c->Top()));
             }
             break;
         }
@@ -269,7 +280,7 @@ void TForm::RouteButton(const platform::RawEvent& e, bool down, uint32_t tick) {
     }
 
     if (target) {
-        const int x = e.x - static_cast<int>(target->Left()), y = e.y - static_cast<int>(target->Top());
+        const int x = Relative(e.x, target->Left()), y = Relative(e.y, target->Top());
         if (down) target->MouseDown(button, shift, x, y, dbl);
         else target->MouseUp(button, shift, x, y);
     } else if (toWindow && down) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 
 namespace skr {
 
@@ -33,8 +34,16 @@ struct TRect {
     bool operator==(const TRect&) const = default;
 };
 
+// The rectangle of that size with its top-left corner at (left, top). Its
+// right and bottom edges stop at the ends of the int range: a control or a
+// frame may be placed anywhere in it, and what lies beyond is off every
+// surface anyway.
 inline TRect Bounds(int left, int top, int width, int height) noexcept {
-    return {left, top, left + width, top + height};
+    const auto edge = [](int from, int size) {
+        const long long e = static_cast<long long>(from) + size;
+        return e > INT_MAX ? INT_MAX : e < INT_MIN ? INT_MIN : static_cast<int>(e);
+    };
+    return {left, top, edge(left, width), edge(top, height)};
 }
 
 }  // namespace skr

@@ -1,11 +1,26 @@
 #include "gfx/Canvas.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "gfx/Bitmap.h"
 #include "gfx/Graphic.h"
 
 namespace skr {
+
+namespace {
+
+// r moved by (dx, dy), in 64 bits and clamped to the int range: source and
+// destination may lie anywhere in that range, so their distance may not fit
+// an int, while whatever lies beyond the range is off every surface.
+TRect Moved(const TRect& r, int64_t dx, int64_t dy) noexcept {
+    const auto clamp = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_MIN, INT_MAX)); };
+    return {clamp(r.left + dx), clamp(r.top + dy), clamp(r.right + dx), clamp(r.bottom + dy)};
+}
+
+}  // namespace
 
 void TCanvas::SetClip(std::span<const TRect> rects) noexcept {
     clipped_ = true;
@@ -52,14 +67,15 @@ void TCanvas::FillRect(const TRect& rect) noexcept {
 void TCanvas::CopyRect(const TRect& dest, const TBitmap& bitmap, const TRect& src) noexcept {
     // Keep only the part of dest whose source lies inside the bitmap.
     const TRect inBitmap = src.Intersect(TRect{0, 0, bitmap.Width(), bitmap.Height()});
-    const TRect d = dest.Intersect(inBitmap.Offset(dest.left - src.left, dest.top - src.top));
-    const int dx = src.left - dest.left, dy = src.top - dest.top;
+    const int64_t dx = int64_t{src.left} - dest.left, dy = int64_t{src.top} - dest.top;
+    const TRect d = dest.Intersect(Moved(inBitmap, -dx, -dy));
     const TCopyMode mode = CopyMode;
     const ptrdiff_t inStride = bitmap.Width(), outStride = target_.stride;
     ForEachClipped(d, [&](const TRect& r) {
         const int n = r.right - r.left, rows = r.bottom - r.top;
         uint32_t* out = target_.pixels + r.top * outStride + r.left;
-        const uint32_t* in = bitmap.Scanline(r.top + dy) + r.left + dx;
+        // Inside d, the source's coordinates lie inside the bitmap.
+        const uint32_t* in = bitmap.Scanline(static_cast<int>(r.top + dy)) + static_cast<int>(r.left + dx);
         auto eachRow = [&](auto&& copyRow) {
             for (int y = 0; y < rows; ++y, out += outStride, in += inStride) copyRow(out, in);
         };
@@ -82,14 +98,15 @@ void TCanvas::CopyRect(const TRect& dest, const TBitmap& bitmap, const TRect& sr
 
 void TCanvas::TransparentCopy(const TRect& dest, const TBitmap& bitmap, const TRect& src, uint32_t key) noexcept {
     const TRect inBitmap = src.Intersect(TRect{0, 0, bitmap.Width(), bitmap.Height()});
-    const TRect d = dest.Intersect(inBitmap.Offset(dest.left - src.left, dest.top - src.top));
-    const int dx = src.left - dest.left, dy = src.top - dest.top;
+    const int64_t dx = int64_t{src.left} - dest.left, dy = int64_t{src.top} - dest.top;
+    const TRect d = dest.Intersect(Moved(inBitmap, -dx, -dy));
     ForEachClipped(d, [&](const TRect& r) {
+        const int n = r.right - r.left;
         for (int y = r.top; y < r.bottom; ++y) {
-            uint32_t* out = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride;
-            const uint32_t* in = bitmap.Scanline(y + dy) + dx;
-            for (int x = r.left; x < r.right; ++x)
-                if (in[x] != key) out[x] = in[x];
+            uint32_t* out = target_.pixels + static_cast<ptrdiff_t>(y) * target_.stride + r.left;
+            const uint32_t* in = bitmap.Scanline(static_cast<int>(y + dy)) + static_cast<int>(r.left + dx);
+            for (int k = 0; k < n; ++k)
+                if (in[k] != key) out[k] = in[k];
         }
     });
 }

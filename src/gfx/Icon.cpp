@@ -229,15 +229,17 @@ void TIcon::Draw(TCanvas& canvas, const TRect& dest) {
     composed.SetSize(cacheW_, cacheH_);
     for (int y = 0; y < cacheH_; ++y) {
         uint32_t* out = composed.Scanline(y);
-        const int ty = dest.top + y;
+        // In 64 bits: the icon may be placed up to the end of the int range.
+        const int64_t ty = int64_t{dest.top} + y;
         for (int x = 0; x < cacheW_; ++x) {
-            const int tx = dest.left + x;
+            const int64_t tx = int64_t{dest.left} + x;
             const bool onTarget = target.pixels && tx >= 0 && ty >= 0 && tx < target.width && ty < target.height;
             const uint32_t back = onTarget ? target.pixels[static_cast<ptrdiff_t>(ty) * target.stride + tx] : 0;
             out[x] = Over(drawCache_[static_cast<size_t>(y) * cacheW_ + x], back);
         }
     }
     const TRect d = Bounds(dest.left, dest.top, cacheW_, cacheH_).Intersect(dest);
+    if (d.Empty()) return;
     const TCopyMode mode = canvas.CopyMode;
     canvas.CopyMode = TCopyMode::cmSrcCopy;
     canvas.CopyRect(d, composed, TRect{0, 0, d.Width(), d.Height()});
