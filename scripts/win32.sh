@@ -32,19 +32,8 @@ if ((${#missing[@]})); then
 fi
 
 # --- libjpeg-turbo, from Debian's own source package -------------------------
-mkdir -p "$build/src"
 if [[ ! -f $sysroot/lib/libjpeg.a ]]; then
-  if ! ls "$build"/src/libjpeg-turbo-*/CMakeLists.txt >/dev/null 2>&1; then
-    if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
-      # The source entries mirror the binary ones of the main archive.
-      uris=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-      printf 'Types: deb-src\nURIs: %s\nSuites: bookworm bookworm-updates\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-        "${uris:-http://deb.debian.org/debian}" | $sudo tee /etc/apt/sources.list.d/skrundle-src.sources >/dev/null
-      $sudo apt-get update -qq
-    fi
-    (cd "$build/src" && apt-get source -qq libjpeg-turbo >/dev/null)
-  fi
-  src=$(ls -d "$build"/src/libjpeg-turbo-*/ | head -n 1)
+  src=$("$root/scripts/debian-source.sh" libjpeg-turbo "$build/src")
   cmake -S "$src" -B "$build/src/jpeg-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$sysroot" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON \
     -DCMAKE_CROSSCOMPILING_EMULATOR= >/dev/null

@@ -2,6 +2,8 @@
 
 #if defined(SKR_BACKEND_WIN32)
 #include "platform/win32/Win32Platform.h"
+#elif defined(SKR_BACKEND_WEB)
+#include "platform/web/WebPlatform.h"
 #elif defined(SKR_BACKEND_SDL)
 #include "platform/sdl/SdlPlatform.h"
 #endif
@@ -17,6 +19,8 @@ std::unique_ptr<platform::Platform> Open() {
 constexpr Backend kBackends[] = {
 #if defined(SKR_BACKEND_WIN32)
     {"win32", Open<platform::Win32Platform>},
+#elif defined(SKR_BACKEND_WEB)
+    {"web", Open<platform::WebPlatform>},
 #elif defined(SKR_BACKEND_SDL)
     {"sdl", Open<platform::SdlPlatform>},
 #endif

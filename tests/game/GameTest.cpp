@@ -144,7 +144,9 @@ struct Player {
 class WholeGame : public ::testing::TestWithParam<std::tuple<int, int>> {};
 
 TEST_P(WholeGame, ThePlayersHitsChooseTheResultPicture) {
-    const auto [target, expectedPicture] = GetParam();
+    // (Plain variables: lambdas of clang before 16 cannot capture bindings.)
+    const int target = std::get<0>(GetParam());
+    const int expectedPicture = std::get<1>(GetParam());
     Game g({.startTimeOfDayMs = kNoon + 1234});
     TImage* pictures[] = {g.form->Iperfect, g.form->Inobody, g.form->Iwhy, g.form->Iwinner, g.form->Igoback};
     Player player(g, target, target == 100);

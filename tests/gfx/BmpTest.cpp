@@ -57,7 +57,9 @@ struct DepthCase {
 class BmpDecode : public ::testing::TestWithParam<DepthCase> {};
 
 TEST_P(BmpDecode, EveryPixelMatchesTheSourceInBothRowOrders) {
-    const auto [bpp, topDown] = GetParam();
+    // (Plain variables: lambdas of clang before 16 cannot capture bindings.)
+    const int bpp = GetParam().bpp;
+    const bool topDown = GetParam().topDown;
     const int w = 13, h = 5;  // odd width: rows need padding at every depth
     const std::vector<uint32_t> palette = bpp <= 8 ? Palette(1 << bpp) : std::vector<uint32_t>{};
     auto value = [&](int x, int y) -> uint32_t {

@@ -3,15 +3,25 @@
 // assembler's .incbin at build time.
 #include "platform/Resources.h"
 
+// WebAssembly objects name each data section and give each symbol its size.
+#if defined(__EMSCRIPTEN__)
+#define SKR_SECTION(name) ".section .rodata.skr_resource_" #name ",\"\",@\n"
+#define SKR_END_SECTION(name) \
+    ".size skr_resource_" #name ", skr_resource_" #name "_end - skr_resource_" #name "\n"
+#else
+#define SKR_SECTION(name) ".pushsection .rodata\n"
+#define SKR_END_SECTION(name) ".popsection\n"
+#endif
+
 #define SKR_INCBIN(name, path)                                                   \
-    asm(".pushsection .rodata\n"                                                 \
+    asm(SKR_SECTION(name)                                                        \
         ".balign 16\n"                                                           \
         ".global skr_resource_" #name "\n"                                       \
         "skr_resource_" #name ":\n"                                              \
-        ".incbin \"" path "\"\n"                                                 \
+        ".incbin \"" path "\"\n"                                                \
         ".global skr_resource_" #name "_end\n"                                   \
         "skr_resource_" #name "_end:\n"                                          \
-        ".popsection\n");                                                        \
+        SKR_END_SECTION(name));                                                  \
     extern "C" const uint8_t skr_resource_##name[];                              \
     extern "C" const uint8_t skr_resource_##name##_end[]
 

@@ -1,0 +1,366 @@
+// The page's side of the browser backend (WebPlatform.cpp): the canvas,
+// mouse and visibility events queued as raw input, the waits the program is
+// suspended in (Asyncify), the screen copied to the canvas, one WebAudio
+// voice and the modal error dialog.
+//
+// What the page did is also kept in Module.skrundle for the page's tests:
+// every present (time and rectangle, in a fixed ring), the sounds requested
+// and started, the time from each press to the next present, the dialogs.
+mergeInto(LibraryManager.library, {
+  $SkrWeb: {
+    canvas: null,
+    context: null,
+    image: null,        // one ImageData of the whole screen, reused by every present
+    pixels: null,       // its bytes as 32-bit RGBA words
+    width: 0,
+    height: 0,
+    queue: [],          // raw events the program has not taken yet
+    wake: null,         // ends the wait the program is suspended in
+    timer: 0,
+    captured: false,    // the program asked for the capture
+    leftHeld: false,    // a left press on the canvas not yet released
+    channel: null,      // posts the task that ends a yield
+    resumeYield: null,
+    worker: null,       // a timer that keeps its time while the tab is hidden
+    audio: null,        // created at the first press (browsers refuse sound before a gesture)
+    voice: null,        // the source sounding
+    generation: 0,      // the request the voice belongs to
+    pressStamp: -1,     // page time of the press taken last, until the next present
+    listeners: [],
+    stats: null,
+
+    // Queues one event and ends the program's wait.
+    push: function(type, button, x, y, modifiers, left, top, right, bottom, stamp) {
+      SkrWeb.queue.push([type, button, x, y, modifiers, left, top, right, bottom, stamp]);
+      SkrWeb.wakeNow();
+    },
+    wakeNow: function() {
+      var wake = SkrWeb.wake;
+      if (!wake) return;
+      SkrWeb.wake = null;
+      if (SkrWeb.timer) clearTimeout(SkrWeb.timer);
+      SkrWeb.timer = 0;
+      SkrWeb.workerDone = null;
+      wake();
+    },
+    modifiers: function(e) {
+      return (e.shiftKey ? 1 : 0) | (e.altKey ? 2 : 0) | (e.ctrlKey ? 4 : 0);
+    },
+    // Client coordinates of a mouse event, in canvas pixels (whole ones,
+    // negative left of and above the canvas).
+    at: function(e) {
+      var r = SkrWeb.canvas.getBoundingClientRect();
+      var sx = r.width > 0 ? SkrWeb.width / r.width : 1;
+      var sy = r.height > 0 ? SkrWeb.height / r.height : 1;
+      return [Math.floor((e.clientX - r.left) * sx), Math.floor((e.clientY - r.top) * sy)];
+    },
+    // Mouse events reach the program over the canvas, and anywhere while it
+    // holds the capture (or a left press on the canvas is still held, which
+    // the program is about to capture).
+    reaches: function(e) {
+      return e.target === SkrWeb.canvas || SkrWeb.captured || SkrWeb.leftHeld;
+    },
+    onButton: function(e) {
+      if (!SkrWeb.reaches(e)) return;
+      var down = e.type === 'mousedown';
+      var button = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : -1;
+      if (button < 0) return;
+      e.preventDefault();  // no focus moves, text selection or middle-button scrolling
+      if (down && e.target === SkrWeb.canvas) {
+        SkrWeb.startAudio();
+        if (button === 0) SkrWeb.leftHeld = true;
+      }
+      if (!down && button === 0) SkrWeb.leftHeld = false;
+      var p = SkrWeb.at(e);
+      SkrWeb.push(down ? 0 : 1, button, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, e.timeStamp);
+    },
+    onMove: function(e) {
+      if (!SkrWeb.reaches(e)) return;
+      var p = SkrWeb.at(e);
+      SkrWeb.push(2, 0, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, -1);
+    },
+    onContextMenu: function(e) {
+      if (SkrWeb.reaches(e)) e.preventDefault();
+    },
+    // A hidden tab is a minimised window: the game goes on. Shown again, the
+    // window is restored and its whole area exposed.
+    onVisibility: function() {
+      if (document.hidden) {
+        SkrWeb.push(5, 0, 0, 0, 0, 0, 0, 0, 0, -1);
+      } else {
+        SkrWeb.push(6, 0, 0, 0, 0, 0, 0, 0, 0, -1);
+        SkrWeb.push(3, 0, 0, 0, 0, 0, 0, SkrWeb.width, SkrWeb.height, -1);
+      }
+    },
+    // Leaving the page is the close button of the window.
+    onLeave: function() {
+      SkrWeb.push(4, 0, 0, 0, 0, 0, 0, 0, 0, -1);
+    },
+    listen: function(target, type, handler, options) {
+      target.addEventListener(type, handler, options);
+      SkrWeb.listeners.push([target, type, handler, options]);
+    },
+    startAudio: function() {
+      var Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context) return;
+      try {
+        if (!SkrWeb.audio) SkrWeb.audio = new Context();
+        if (SkrWeb.audio.state === 'suspended') SkrWeb.audio.resume();
+      } catch (err) {
+        SkrWeb.audio = null;
+      }
+    },
+    stop: function() {
+      ++SkrWeb.generation;  // a clip still decoding will not start
+      var v = SkrWeb.voice;
+      SkrWeb.voice = null;
+      if (v) {
+        try { v.stop(); } catch (err) {}
+      }
+    },
+    // A timer in a worker: the page's own timers run at most once a second
+    // in a hidden tab, a worker's keep their time.
+    hiddenTimer: function(ms, done) {
+      if (!SkrWeb.worker) {
+        var code = 'onmessage=function(e){setTimeout(function(){postMessage(e.data)},e.data[1])}';
+        SkrWeb.worker = new Worker(URL.createObjectURL(new Blob([code], {type: 'text/javascript'})));
+        SkrWeb.worker.onmessage = function(e) {
+          if (SkrWeb.workerWait === e.data[0] && SkrWeb.workerDone) {
+            var d = SkrWeb.workerDone;
+            SkrWeb.workerDone = null;
+            d();
+          }
+        };
+        SkrWeb.workerWait = 0;
+      }
+      SkrWeb.workerDone = done;
+      SkrWeb.worker.postMessage([++SkrWeb.workerWait, ms]);
+    },
+  },
+
+  skr_web_open__deps: ['$SkrWeb'],
+  skr_web_open: function(width, height, caption) {
+    var canvas = Module['canvas'] || document.getElementById('screen');
+    if (!canvas) {
+      canvas = document.createElement('canvas');
+      document.body.appendChild(canvas);
+    }
+    // One canvas pixel per CSS pixel; scaled by the browser, never smoothed.
+    canvas.width = width;
+    canvas.height = height;
+    canvas.style.width = width + 'px';
+    canvas.style.height = height + 'px';
+    canvas.style.imageRendering = 'pixelated';
+    SkrWeb.canvas = canvas;
+    SkrWeb.width = width;
+    SkrWeb.height = height;
+    SkrWeb.context = canvas.getContext('2d', {alpha: false});
+    SkrWeb.context.imageSmoothingEnabled = false;
+    SkrWeb.context.fillStyle = '#000';
+    SkrWeb.context.fillRect(0, 0, width, height);
+    SkrWeb.image = SkrWeb.context.createImageData(width, height);
+    SkrWeb.pixels = new Uint32Array(SkrWeb.image.data.buffer);
+    document.title = UTF8ToString(caption);
+    var presents = 4096;
+    SkrWeb.stats = Module['skrundle'] = {
+      presents: new Float64Array(presents * 5),  // time, left, top, right, bottom
+      presentCount: 0,
+      presentCapacity: presents,
+      pressToScreen: [],  // milliseconds from a press to the next present
+      sounds: [],         // {bytes, requested, started}
+      dialogs: 0,
+    };
+    SkrWeb.channel = new MessageChannel();
+    SkrWeb.channel.port1.onmessage = function() {
+      var resume = SkrWeb.resumeYield;
+      SkrWeb.resumeYield = null;
+      if (resume) resume();
+    };
+    SkrWeb.listen(document, 'mousedown', SkrWeb.onButton, true);
+    SkrWeb.listen(document, 'mouseup', SkrWeb.onButton, true);
+    SkrWeb.listen(document, 'mousemove', SkrWeb.onMove, true);
+    SkrWeb.listen(document, 'contextmenu', SkrWeb.onContextMenu, true);
+    SkrWeb.listen(document, 'visibilitychange', SkrWeb.onVisibility, false);
+    SkrWeb.listen(window, 'pagehide', SkrWeb.onLeave, false);
+  },
+
+  skr_web_close__deps: ['$SkrWeb'],
+  skr_web_close: function() {
+    SkrWeb.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2], l[3]); });
+    SkrWeb.listeners = [];
+    if (SkrWeb.worker) SkrWeb.worker.terminate();
+    SkrWeb.worker = null;
+    if (SkrWeb.audio) SkrWeb.audio.close();
+    SkrWeb.audio = null;
+  },
+
+  skr_web_set_caption__deps: ['$SkrWeb'],
+  skr_web_set_caption: function(caption) {
+    document.title = UTF8ToString(caption);
+  },
+
+  // The window's icon becomes the page's icon.
+  skr_web_set_icon__deps: ['$SkrWeb'],
+  skr_web_set_icon: function(argb, width, height) {
+    var c = document.createElement('canvas');
+    c.width = width;
+    c.height = height;
+    var ctx = c.getContext('2d');
+    var img = ctx.createImageData(width, height);
+    var d = img.data;
+    for (var i = 0; i < width * height; ++i) {
+      var p = HEAPU32[(argb >> 2) + i];
+      d[i * 4] = (p >>> 16) & 255;
+      d[i * 4 + 1] = (p >>> 8) & 255;
+      d[i * 4 + 2] = p & 255;
+      d[i * 4 + 3] = p >>> 24;
+    }
+    ctx.putImageData(img, 0, 0);
+    var link = document.querySelector('link[rel="icon"]');
+    if (!link) {
+      link = document.createElement('link');
+      link.rel = 'icon';
+      document.head.appendChild(link);
+    }
+    link.href = c.toDataURL('image/png');
+  },
+
+  skr_web_show__deps: ['$SkrWeb'],
+  skr_web_show: function() {
+    if (SkrWeb.canvas) SkrWeb.canvas.style.visibility = 'visible';
+  },
+
+  skr_web_set_capture__deps: ['$SkrWeb'],
+  skr_web_set_capture: function(capture) {
+    SkrWeb.captured = !!capture;
+  },
+
+  skr_web_poll__deps: ['$SkrWeb'],
+  skr_web_poll: function(fields) {
+    var e = SkrWeb.queue.shift();
+    if (!e) return 0;
+    for (var i = 0; i < 9; ++i) HEAP32[(fields >> 2) + i] = e[i];
+    if (e[0] === 0 && e[9] >= 0) SkrWeb.pressStamp = e[9];
+    return 1;
+  },
+
+  // Suspends the program until an input event is queued or the time is up.
+  skr_web_wait__deps: ['$SkrWeb'],
+  skr_web_wait: function(timeoutMs) {
+    if (SkrWeb.queue.length) return;
+    return Asyncify.handleSleep(function(wakeUp) {
+      SkrWeb.wake = wakeUp;
+      if (timeoutMs < 0) return;
+      if (document.hidden) {
+        SkrWeb.hiddenTimer(timeoutMs, SkrWeb.wakeNow);
+      } else {
+        SkrWeb.timer = setTimeout(function() { SkrWeb.timer = 0; SkrWeb.wakeNow(); }, timeoutMs);
+      }
+    });
+  },
+
+  // Suspends the program for one turn of the browser's event loop.
+  skr_web_yield__deps: ['$SkrWeb'],
+  skr_web_yield: function() {
+    return Asyncify.handleSleep(function(wakeUp) {
+      SkrWeb.resumeYield = wakeUp;
+      SkrWeb.channel.port2.postMessage(0);
+    });
+  },
+
+  // Copies one rectangle of the screen (0x00RRGGBB words) to the canvas.
+  skr_web_present__deps: ['$SkrWeb'],
+  skr_web_present: function(pixels, stride, left, top, right, bottom) {
+    var out = SkrWeb.pixels, w = SkrWeb.width, src = HEAPU32, base = pixels >> 2;
+    for (var y = top; y < bottom; ++y) {
+      var s = base + y * stride, d = y * w;
+      for (var x = left; x < right; ++x) {
+        var p = src[s + x];
+        out[d + x] = 0xFF000000 | ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >>> 16) & 0xFF);
+      }
+    }
+    SkrWeb.context.putImageData(SkrWeb.image, 0, 0, left, top, right - left, bottom - top);
+    var st = SkrWeb.stats, now = performance.now();
+    var k = (st.presentCount % st.presentCapacity) * 5;
+    st.presents[k] = now;
+    st.presents[k + 1] = left;
+    st.presents[k + 2] = top;
+    st.presents[k + 3] = right;
+    st.presents[k + 4] = bottom;
+    ++st.presentCount;
+    if (SkrWeb.pressStamp >= 0) {
+      if (st.pressToScreen.length < 4096) st.pressToScreen.push(now - SkrWeb.pressStamp);
+      SkrWeb.pressStamp = -1;
+    }
+  },
+
+  // Plays a WAVE image: decoded from a copy of its bytes, started unless
+  // another request came meanwhile.
+  skr_web_play__deps: ['$SkrWeb'],
+  skr_web_play: function(image, size) {
+    SkrWeb.stop();
+    var audio = SkrWeb.audio, generation = SkrWeb.generation;
+    var record = {bytes: size, requested: performance.now(), started: -1};
+    if (SkrWeb.stats && SkrWeb.stats.sounds.length < 4096) SkrWeb.stats.sounds.push(record);
+    if (!audio) return;  // no press yet: the browser would refuse to sound
+    var copy = HEAPU8.slice(image, image + size).buffer;
+    audio.decodeAudioData(copy).then(function(buffer) {
+      if (generation !== SkrWeb.generation || SkrWeb.audio !== audio) return;
+      var source = audio.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.destination);
+      source.onended = function() {
+        if (SkrWeb.voice === source) SkrWeb.voice = null;
+      };
+      source.start();
+      SkrWeb.voice = source;
+      record.started = performance.now();
+    }, function() {});
+  },
+
+  skr_web_stop__deps: ['$SkrWeb'],
+  skr_web_stop: function() {
+    SkrWeb.stop();
+  },
+
+  // A modal dialog with the texts as they are; the program waits until it
+  // is closed (its button, or Escape).
+  skr_web_error_box__deps: ['$SkrWeb'],
+  skr_web_error_box: function(title, text) {
+    var t = UTF8ToString(title), m = UTF8ToString(text);
+    if (typeof document === 'undefined' || !document.body) {
+      err(t + ': ' + m);
+      return;
+    }
+    return Asyncify.handleSleep(function(wakeUp) {
+      var dialog = document.createElement('dialog');
+      dialog.className = 'skrundle-error';
+      var heading = document.createElement('h1');
+      heading.textContent = t;
+      var body = document.createElement('p');
+      body.textContent = m;
+      body.style.whiteSpace = 'pre-wrap';
+      var form = document.createElement('form');
+      form.method = 'dialog';
+      var ok = document.createElement('button');
+      ok.textContent = 'OK';
+      form.appendChild(ok);
+      dialog.appendChild(heading);
+      dialog.appendChild(body);
+      dialog.appendChild(form);
+      dialog.addEventListener('close', function() {
+        dialog.remove();
+        wakeUp();
+      });
+      document.body.appendChild(dialog);
+      if (SkrWeb.stats) ++SkrWeb.stats.dialogs;
+      err(t + ': ' + m);
+      dialog.showModal();
+      ok.focus();
+    });
+  },
+
+  skr_web_color_depth: function() {
+    return (typeof screen !== 'undefined' && screen.colorDepth) || 32;
+  },
+});
