@@ -247,8 +247,13 @@ mergeInto(LibraryManager.library, {
   // Suspends the program until an input event is queued or the time is up.
   skr_web_wait__deps: ['$SkrWeb'],
   skr_web_wait: function(timeoutMs) {
-    if (SkrWeb.queue.length) return;
+    // (Asyncify calls this again, with the same arguments, when it resumes
+    // the program: only handleSleep may decide what happens then.)
     return Asyncify.handleSleep(function(wakeUp) {
+      if (SkrWeb.queue.length) {
+        wakeUp();
+        return;
+      }
       SkrWeb.wake = wakeUp;
       if (timeoutMs < 0) return;
       if (document.hidden) {
