@@ -15,3 +15,10 @@ if(NOT DEFINED SKR_NODE)
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR env NODE_OPTIONS=--no-experimental-fetch ${SKR_NODE} CACHE STRING
     "How programs built here are run" FORCE)
+
+# Debian's emscripten runs node for its JavaScript passes, and finds their
+# modules (acorn) there.
+foreach(lang C CXX)
+  set(CMAKE_${lang}_COMPILER_LAUNCHER env NODE_PATH=/usr/share/nodejs)
+  set(CMAKE_${lang}_LINKER_LAUNCHER env NODE_PATH=/usr/share/nodejs)
+endforeach()

@@ -1,6 +1,7 @@
 // The program: the shell over the platform's backend, with the game's window
 // read from the form definition the program carries.
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/Program.h"
 #include "game/Unit1.h"
@@ -15,7 +16,12 @@ int skr::platform::ProgramMain() {
     return RunProgram(*platform, BuildForm1);
 }
 
-#if !defined(_WIN32)
+#if defined(__EMSCRIPTEN__)
+// In a page the program is resumed by the browser after every wait, and the
+// value main returns then reaches no one: the program ends through exit,
+// which tells the page its exit code.
+int main() { std::exit(skr::platform::ProgramMain()); }
+#elif !defined(_WIN32)
 // Elsewhere the C entry point is the program's (Windows has WinMain).
 int main() { return skr::platform::ProgramMain(); }
 #endif

@@ -120,6 +120,11 @@ export async function launch({ width = 800, height = 600 } = {}) {
     async click(x, y, button = 0) {
       await this.mouse([{ move: [x, y] }, { down: button }, { up: button }]);
     },
+    // Tabs: this one's handle, a new one (which hides this), switching, closing.
+    async handle() { return call('GET', `${s}/window`); },
+    async newTab() { return (await call('POST', `${s}/window/new`, { type: 'tab' })).handle; },
+    async switchTo(handle) { await call('POST', `${s}/window`, { handle }); },
+    async closeTab() { await call('DELETE', `${s}/window`); },
     async screenshot(file) {
       fs.writeFileSync(file, Buffer.from(await call('GET', `${s}/screenshot`), 'base64'));
     },

@@ -4,8 +4,9 @@
 // voice and the modal error dialog.
 //
 // What the page did is also kept in Module.skrundle for the page's tests:
-// every present (time and rectangle, in a fixed ring), the sounds requested
-// and started, the time from each press to the next present, the dialogs.
+// every present (time and rectangle, in a fixed ring), the presses taken,
+// the sounds requested and started, the time from each press to the next
+// present, the dialogs.
 mergeInto(LibraryManager.library, {
   $SkrWeb: {
     canvas: null,
@@ -22,10 +23,10 @@ mergeInto(LibraryManager.library, {
     channel: null,      // posts the task that ends a yield
     resumeYield: null,
     worker: null,       // a timer that keeps its time while the tab is hidden
-    audio: null,        // created at the first press (browsers refuse sound before a gesture)
+    audio: null,        // resumed at the first press (browsers refuse sound before a gesture)
     voice: null,        // the source sounding
     generation: 0,      // the request the voice belongs to
-    pressStamp: -1,     // page time of the press taken last, until the next present
+    pressStamp: -1,     // page time of the press taken last, until it is drawn or the program waits
     listeners: [],
     stats: null,
 
@@ -67,7 +68,7 @@ mergeInto(LibraryManager.library, {
       if (button < 0) return;
       e.preventDefault();  // no focus moves, text selection or middle-button scrolling
       if (down && e.target === SkrWeb.canvas) {
-        SkrWeb.startAudio();
+        SkrWeb.startAudio();  // resumed within the gesture, before the program plays
         if (button === 0) SkrWeb.leftHeld = true;
       }
       if (!down && button === 0) SkrWeb.leftHeld = false;
@@ -105,7 +106,7 @@ mergeInto(LibraryManager.library, {
       if (!Context) return;
       try {
         if (!SkrWeb.audio) SkrWeb.audio = new Context();
-        if (SkrWeb.audio.state === 'suspended') SkrWeb.audio.resume();
+        if (SkrWeb.audio.state === 'suspended') SkrWeb.audio.resume().catch(function() {});
       } catch (err) {
         SkrWeb.audio = null;
       }
@@ -152,6 +153,8 @@ mergeInto(LibraryManager.library, {
     canvas.style.height = height + 'px';
     canvas.style.imageRendering = 'pixelated';
     SkrWeb.canvas = canvas;
+    SkrWeb.queue = [];
+    SkrWeb.captured = SkrWeb.leftHeld = false;
     SkrWeb.width = width;
     SkrWeb.height = height;
     SkrWeb.context = canvas.getContext('2d', {alpha: false});
@@ -166,7 +169,8 @@ mergeInto(LibraryManager.library, {
       presents: new Float64Array(presents * 5),  // time, left, top, right, bottom
       presentCount: 0,
       presentCapacity: presents,
-      pressToScreen: [],  // milliseconds from a press to the next present
+      presses: [],        // page time of each press the program took
+      pressToScreen: [],  // milliseconds from a press to the present it caused
       sounds: [],         // {bytes, requested, started}
       dialogs: 0,
     };
@@ -176,6 +180,9 @@ mergeInto(LibraryManager.library, {
       SkrWeb.resumeYield = null;
       if (resume) resume();
     };
+    // The audio context is made now (a browser keeps it suspended until the
+    // first press resumes it), so the first press does not wait for it.
+    SkrWeb.startAudio();
     SkrWeb.listen(document, 'mousedown', SkrWeb.onButton, true);
     SkrWeb.listen(document, 'mouseup', SkrWeb.onButton, true);
     SkrWeb.listen(document, 'mousemove', SkrWeb.onMove, true);
@@ -188,6 +195,8 @@ mergeInto(LibraryManager.library, {
   skr_web_close: function() {
     SkrWeb.listeners.forEach(function(l) { l[0].removeEventListener(l[1], l[2], l[3]); });
     SkrWeb.listeners = [];
+    SkrWeb.queue = [];
+    SkrWeb.captured = SkrWeb.leftHeld = false;
     if (SkrWeb.worker) SkrWeb.worker.terminate();
     SkrWeb.worker = null;
     if (SkrWeb.audio) SkrWeb.audio.close();
@@ -240,13 +249,18 @@ mergeInto(LibraryManager.library, {
     var e = SkrWeb.queue.shift();
     if (!e) return 0;
     for (var i = 0; i < 9; ++i) HEAP32[(fields >> 2) + i] = e[i];
-    if (e[0] === 0 && e[9] >= 0) SkrWeb.pressStamp = e[9];
+    if (e[0] === 0 && e[9] >= 0) {
+      SkrWeb.pressStamp = e[9];
+      var st = SkrWeb.stats;
+      if (st && st.presses.length < 4096) st.presses.push(e[9]);
+    }
     return 1;
   },
 
   // Suspends the program until an input event is queued or the time is up.
   skr_web_wait__deps: ['$SkrWeb'],
   skr_web_wait: function(timeoutMs) {
+    SkrWeb.pressStamp = -1;  // a press that drew nothing has no press-to-screen time
     // (Asyncify calls this again, with the same arguments, when it resumes
     // the program: only handleSleep may decide what happens then.)
     return Asyncify.handleSleep(function(wakeUp) {
@@ -267,6 +281,7 @@ mergeInto(LibraryManager.library, {
   // Suspends the program for one turn of the browser's event loop.
   skr_web_yield__deps: ['$SkrWeb'],
   skr_web_yield: function() {
+    SkrWeb.pressStamp = -1;
     return Asyncify.handleSleep(function(wakeUp) {
       SkrWeb.resumeYield = wakeUp;
       SkrWeb.channel.port2.postMessage(0);
