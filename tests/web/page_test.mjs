@@ -124,13 +124,19 @@ try {
   v = await browser.script(look);
   check('no counter line before the first game', () => assert.equal(v.counter, 0));
 
-  // A real press starts a game; the counter line appears.
-  await browser.click(...at(192, 144));
+  // A real press (of the right button: any button will do) starts a game;
+  // the counter line appears, and the browser shows no context menu.
+  await browser.script(() => window.addEventListener('contextmenu', (e) => {
+    window.skrundleMenu = e.defaultPrevented ? 'prevented' : 'shown';
+  }));
+  await browser.click(...at(192, 144), 2);
   v = await until('the counter line', async () => {
     const s = await browser.script(look);
     return s.counter > 0 ? s : null;
   }, 3000);
   check('a press on the canvas starts a game and the counter line appears', () => assert.ok(v.counter > 0));
+  const menu = await browser.script(() => window.skrundleMenu || 'no event');
+  check('the right button opens no context menu on the canvas', () => assert.equal(menu, 'prevented'));
 
   // Play: strike every cell that shows something, until a result picture
   // covers the canvas.

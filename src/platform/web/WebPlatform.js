@@ -115,6 +115,7 @@ mergeInto(LibraryManager.library, {
       ++SkrWeb.generation;  // a clip still decoding will not start
       var v = SkrWeb.voice;
       SkrWeb.voice = null;
+      if (SkrWeb.stats) SkrWeb.stats.sounding = 0;
       if (v) {
         try { v.stop(); } catch (err) {}
       }
@@ -172,6 +173,7 @@ mergeInto(LibraryManager.library, {
       presses: [],        // page time of each press the program took
       pressToScreen: [],  // milliseconds from a press to the present it caused
       sounds: [],         // {bytes, requested, started}
+      sounding: 0,        // bytes of the clip sounding, 0 for none
       dialogs: 0,
     };
     SkrWeb.channel = new MessageChannel();
@@ -330,11 +332,14 @@ mergeInto(LibraryManager.library, {
       source.buffer = buffer;
       source.connect(audio.destination);
       source.onended = function() {
-        if (SkrWeb.voice === source) SkrWeb.voice = null;
+        if (SkrWeb.voice !== source) return;
+        SkrWeb.voice = null;
+        if (SkrWeb.stats) SkrWeb.stats.sounding = 0;
       };
       source.start();
       SkrWeb.voice = source;
       record.started = performance.now();
+      if (SkrWeb.stats) SkrWeb.stats.sounding = size;
     }, function() {});
   },
 
