@@ -116,7 +116,7 @@ try {
 
   // The prompt blinks before the first game.
   const prints = new Set();
-  for (let i = 0; i < 20 && prints.size < 3; ++i) {
+  for (let i = 0; i < 14; ++i) {  // a while: the blink's period is measured too
     prints.add((await browser.script(look)).print);
     await sleep(120);
   }
@@ -268,6 +268,14 @@ try {
     assert.ok(Math.abs(figures.tickMean - 90) <= 2, `mean ${figures.tickMean.toFixed(2)} ms`);
     for (const d of intervals) assert.ok(d > 50 && d < 130, `a tick of ${d.toFixed(1)} ms`);
   });
+  // The prompt's blink before the first game, from its presents.
+  const blinks = played.presents.filter((p) => p[0] < firstPress && p[1] === 92 && p[2] === 200).map((p) => p[0]);
+  const blinkGaps = blinks.slice(1).map((t, i) => t - blinks[i]);
+  figures.promptMean = blinkGaps.length ? (blinks[blinks.length - 1] - blinks[0]) / blinkGaps.length : NaN;
+  check('the prompt blinks every 250 ms before the first game', () => {
+    assert.ok(blinkGaps.length >= 3, `${blinkGaps.length} blinks`);
+    assert.ok(Math.abs(figures.promptMean - 250) <= 3, `mean ${figures.promptMean.toFixed(2)} ms`);
+  });
   const lat = played.pressToScreen;
   figures.pressMedian = median(lat);
   figures.pressP99 = percentile(lat, 0.99);
@@ -276,7 +284,7 @@ try {
   const errs = await browser.logs();
   const severe = errs.filter((e) => e.level === 'SEVERE' && !/favicon/.test(e.message));
   check('the page logged no errors', () => assert.equal(severe.length, 0, severe.map((e) => e.message).join('\n')));
-  console.log(`figures: tick mean ${figures.tickMean.toFixed(2)} ms over ${figures.ticks} ticks, ` +
+  console.log(`figures: prompt period mean ${figures.promptMean.toFixed(2)} ms over ${blinkGaps.length}; tick mean ${figures.tickMean.toFixed(2)} ms over ${figures.ticks} ticks, ` +
               `p99 error ${figures.tickP99.toFixed(2)} ms; press to canvas median ${figures.pressMedian.toFixed(2)} ms, ` +
               `p99 ${figures.pressP99.toFixed(2)} ms over ${figures.presses} presses; ${hits.length} hit sounds, ` +
               `${dents.length} dents, ${presses} presses made`);

@@ -19,7 +19,13 @@ const types = {
 export function serve(folder, port = 0) {
   const root = path.resolve(folder);
   const server = http.createServer((req, res) => {
-    let name = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname);
+    let name;
+    try {
+      name = decodeURIComponent(new URL(req.url, 'http://127.0.0.1').pathname);
+    } catch {
+      res.writeHead(400).end();
+      return;
+    }
     if (name.endsWith('/')) name += 'index.html';
     const file = path.resolve(root, '.' + name);
     // Nothing outside the folder is served.
