@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the game and the tests need, if any
 # are missing. Uses sudo only when not run as root.
 set -euo pipefail
-packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev
+packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libpng-dev
           libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev clang libclang-rt-14-dev
           xvfb xauth x11-utils openbox imagemagick xdotool)
 missing=()
