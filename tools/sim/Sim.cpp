@@ -19,8 +19,6 @@
 // starts, play.png when at least two figures are up after the tenth,
 // result.png when its result picture shows, and at-MS.png for each
 // --snap-at moment (virtual milliseconds after the start press).
-#include <png.h>
-
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -39,6 +37,7 @@
 #include "game/Unit1.h"
 #include "gfx/Graphics.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "png/PngFile.h"
 
 namespace skr {
 namespace {
@@ -104,45 +103,6 @@ Options Parse(int argc, char** argv) {
     return o;
 }
 
-// Encodes 8-bit RGB rows into an open file. (Only plain values live in this
-// frame: libpng reports errors by a long jump back into it.)
-bool EncodePng(FILE* f, const uint8_t* rgb, int width, int height) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png) return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int y = 0; y < height; ++y) png_write_row(png, rgb + static_cast<size_t>(y) * width * 3);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-// Writes the headless screen as a PNG; false (with a message) when the file
-// cannot be written.
-bool WritePng(const std::string& path, const platform::HeadlessPlatform& p, int width, int height) {
-    std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const uint32_t c = p.Pixel(x, y);
-            uint8_t* o = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            o[0] = static_cast<uint8_t>(c >> 16);
-            o[1] = static_cast<uint8_t>(c >> 8);
-            o[2] = static_cast<uint8_t>(c);
-        }
-    FILE* f = std::fopen(path.c_str(), "wb");
-    bool ok = f && EncodePng(f, rgb.data(), width, height);
-    if (f && std::fclose(f) != 0) ok = false;
-    if (!ok) std::fprintf(stderr, "skr_sim: could not write %s\n", path.c_str());
-    return ok;
-}
-
 // The board as the player sees it: a cell is lit when any of five points
 // across its middle shows something.
 std::array<bool, 24> LitCells(const platform::HeadlessPlatform& p) {
@@ -185,7 +145,8 @@ int Run(const Options& o) {
     std::sort(snapAt.begin(), snapAt.end());
     bool failed = false;
     auto snapshot = [&](const std::string& name) {
-        if (!o.snapshots.empty() && !WritePng(o.snapshots + "/" + name, p, screen.width, screen.height)) failed = true;
+        if (!o.snapshots.empty() && !tools::WritePng(o.snapshots + "/" + name, screen.pixels, screen.width, screen.height, false))
+            failed = true;
     };
     auto startGame = [&](uint64_t at) {
         p.Click(at, 200, 100);
