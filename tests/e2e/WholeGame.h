@@ -1,0 +1,31 @@
+// A whole game played in a real window as a player plays it: real presses
+// (XTest) at client coordinates, and only the window's pixels read back.
+// What the window showed is reported for the caller to check.
+#pragma once
+
+#include <string>
+
+#include "XSession.h"
+
+namespace skr::e2e {
+
+struct WholeGame {
+    bool started = false;         // the counter line appeared after the start press
+    bool counterConsistent = true;  // every counter read: hits <= figures <= 100, neither going back
+    int lastHits = -1, lastFigures = -1;  // the counter line under the result picture's end
+    int hitsSeen = 0;             // increases of the hits counter, summed
+    int strikes = 0;              // presses made on lit cells
+    bool covered = false;         // a result picture covered the window
+    std::string picture;          // the result picture it is nearest to (by the assets)
+    std::string expected;         // the picture for lastHits
+    bool promptAgain = false;     // after a click on the picture: prompt and the last counter line
+    std::string failure;          // what went wrong, if the game could not be played through
+};
+
+// Plays one game from the prompt: a press starts it, every lit board cell
+// is struck until a result picture covers the window, which is then
+// clicked. The digits and the pictures are recognised by the assets in
+// `assetsDir` (decoded by the program's own readers).
+WholeGame PlayWholeGame(XSession& x, Window w, const std::string& assetsDir, int timeoutSeconds = 240);
+
+}  // namespace skr::e2e
