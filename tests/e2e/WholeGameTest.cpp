@@ -20,9 +20,19 @@ const char* Program() {
     return other && *other ? other : SKRUNDLE_PROGRAM;
 }
 
-// The checks of one whole game, then an uncovering of the whole window:
-// its black fill and the counter line come back.
-void CheckWholeGame(XSession& x, Window w) {
+// Waits until the counter line shows again as it was.
+bool CounterLineBack(XSession& x, Window w, const std::vector<uint32_t>& before) {
+    for (int i = 0; i < 60; ++i) {
+        if (x.CaptureArea(w, 0, 256, 385, 33) == before) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
+// The checks of one whole game, then the window covered and uncovered (by
+// the server, and by another window), and minimised and restored under a
+// window manager: each time its black fill and the counter line come back.
+void CheckWholeGame(XSession& x, Window w, bool windowManager) {
     const WholeGame g = PlayWholeGame(x, w, SKRUNDLE_ASSETS);
     ASSERT_TRUE(g.failure.empty()) << g.failure;
     EXPECT_TRUE(g.started);
@@ -38,12 +48,17 @@ void CheckWholeGame(XSession& x, Window w) {
 
     const std::vector<uint32_t> before = x.CaptureArea(w, 0, 256, 385, 33);
     x.Uncover(w, 0, 0, 385, 289);
-    bool back = false;
-    for (int i = 0; i < 40 && !back; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        back = x.CaptureArea(w, 0, 256, 385, 33) == before;
-    }
-    EXPECT_TRUE(back) << "the counter line did not come back after the window was uncovered";
+    EXPECT_TRUE(CounterLineBack(x, w, before)) << "the counter line did not come back after the window was uncovered";
+    x.CoverWithAnotherWindow(w, 385, 289);
+    EXPECT_TRUE(CounterLineBack(x, w, before)) << "the counter line did not come back after another window passed over";
+    if (!windowManager) return;
+    x.Iconify(w);
+    bool hidden = false;
+    for (int i = 0; i < 60 && !(hidden = !x.Viewable(w)); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(hidden) << "the window manager did not minimise the window";
+    x.Restore(w);
+    for (int i = 0; i < 60 && !x.Viewable(w); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(CounterLineBack(x, w, before)) << "the counter line did not come back after a restore";
 }
 
 TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) {
@@ -52,7 +67,7 @@ TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) {
     ASSERT_TRUE(x.Launch(Program()));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
-    CheckWholeGame(x, w);
+    CheckWholeGame(x, w, false);
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0);
 }
@@ -65,7 +80,7 @@ TEST(WholeGame, TheLinuxProgramIsPlayedThroughUnderAWindowManager) {
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     x.Focus(w);
-    CheckWholeGame(x, w);
+    CheckWholeGame(x, w, true);
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0);
 }
@@ -86,7 +101,7 @@ TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWine) {
         ASSERT_TRUE(x.Launch({"wine", exe}, env));
         const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 60000);
         ASSERT_NE(w, 0u);
-        CheckWholeGame(x, w);
+        CheckWholeGame(x, w, false);
         x.RequestClose(w);
         EXPECT_EQ(x.WaitExit(20000), 0);
     }

@@ -290,6 +290,33 @@ void XSession::Uncover(Window w, int x, int y, int width, int height) {
     XFlush(display_);
 }
 
+void XSession::CoverWithAnotherWindow(Window w, int width, int height) {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    XSetWindowAttributes attrs{};
+    attrs.override_redirect = True;  // exactly there, without a frame
+    attrs.background_pixel = WhitePixel(display_, DefaultScreen(display_));
+    const Window cover = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
+                                       static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                                       CWOverrideRedirect | CWBackPixel, &attrs);
+    XMapRaised(display_, cover);
+    XSync(display_, False);
+    usleep(300 * 1000);
+    XDestroyWindow(display_, cover);
+    XSync(display_, False);
+}
+
+void XSession::Iconify(Window w) {
+    XIconifyWindow(display_, w, DefaultScreen(display_));
+    XSync(display_, False);
+}
+
+void XSession::Restore(Window w) {
+    XMapRaised(display_, w);
+    XSync(display_, False);
+}
+
 bool XSession::Viewable(Window w) {
     XWindowAttributes attrs;
     return XGetWindowAttributes(display_, w, &attrs) && attrs.map_state == IsViewable;

@@ -52,6 +52,12 @@ public:
     // Has the server clear an area of the window and report it uncovered
     // (an Expose to the window's owner).
     void Uncover(Window w, int x, int y, int width, int height);
+    // Maps another window over the whole client for a moment and takes it
+    // away again, as a window passing over the game does.
+    void CoverWithAnotherWindow(Window w, int width, int height);
+    // Asks the window manager to minimise the window; restores it.
+    void Iconify(Window w);
+    void Restore(Window w);
     // Whether the window still exists and is shown.
     bool Viewable(Window w);
     // One client pixel as 0x00RRGGBB; 0xFFFFFFFF when it cannot be read.
