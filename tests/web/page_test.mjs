@@ -211,6 +211,15 @@ try {
   }
   check('the prompt blinks again', () => assert.ok(promptPrints.size >= 2));
 
+  // Leaving the page is the close button: the program ends with exit code 0
+  // and its window goes.
+  await browser.script(() => window.dispatchEvent(new Event('pagehide')));
+  const ended = await until('the program to end', () => browser.script(() => document.body.dataset.exitCode || null), 3000)
+    .catch(() => null);
+  check('leaving the page ends the program with exit code 0', () => assert.equal(ended, '0'));
+  const canvasGone = await browser.script(() => getComputedStyle(document.getElementById('screen')).display === 'none');
+  check('the ended program\'s canvas is gone', () => assert.ok(canvasGone));
+
   // Sounds at their moments.
   const sounds = played.sounds;
   const firstPress = played.presses[0];
@@ -231,10 +240,14 @@ try {
       const last = before[before.length - 1];
       assert.ok(last !== undefined && h.requested - last < 200, `a hit sound ${(h.requested - last).toFixed(1)} ms after the last press`);
     }
-    // A hit sound is superseded only by another sound requested right after it.
+    // A hit sound that never started was superseded while it decoded: by
+    // another sound requested soon after it (decoding takes a while on a
+    // loaded machine).
     const unstarted = hits.filter((h) => h.started < 0 &&
-                                         !sounds.some((o) => o.requested > h.requested && o.requested - h.requested < 300));
+                                         !sounds.some((o) => o.requested > h.requested && o.requested - h.requested < 1000));
     assert.equal(unstarted.length, 0, `${unstarted.length} hit sounds never started`);
+    const startedShare = hits.filter((h) => h.started >= 0).length / hits.length;
+    assert.ok(startedShare >= 0.8, `only ${(startedShare * 100).toFixed(0)} % of the hit sounds started`);
   });
   check('the end sound comes once, 1.5 s before the result picture', () => {
     assert.equal(ends.length, 1);
