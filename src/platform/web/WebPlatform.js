@@ -5,8 +5,8 @@
 //
 // What the page did is also kept in Module.skrundle for the page's tests:
 // every present (time and rectangle, in a fixed ring), the presses taken,
-// the sounds requested and started, the time from each press to the next
-// present, the dialogs.
+// the sounds requested and started and the clip sounding, the time from
+// each press to the present it caused, the dialogs.
 mergeInto(LibraryManager.library, {
   $SkrWeb: {
     canvas: null,
@@ -23,6 +23,8 @@ mergeInto(LibraryManager.library, {
     channel: null,      // posts the task that ends a yield
     resumeYield: null,
     worker: null,       // a timer that keeps its time while the tab is hidden
+    workerWait: 0,      // the number of the worker's latest wait
+    workerDone: null,   // ends that wait
     audio: null,        // resumed at the first press (browsers refuse sound before a gesture)
     voice: null,        // the source sounding
     generation: 0,      // the request the voice belongs to
@@ -133,7 +135,6 @@ mergeInto(LibraryManager.library, {
             d();
           }
         };
-        SkrWeb.workerWait = 0;
       }
       SkrWeb.workerDone = done;
       SkrWeb.worker.postMessage([++SkrWeb.workerWait, ms]);
