@@ -3,7 +3,14 @@
 // display and reads its window's pixels back with Xlib.
 //   - the prompt's blink period (250 ms), from the moments its pixels change;
 //   - press to screen: from an XTest button press on the prompt to the first
-//     read-back that shows the counter line the press draws.
+//     read-back that shows the counter line the press draws;
+//   - the game tick (90 ms), from the moments the board's pixels change while
+//     figures rise (a figure keeps each frame for one or two ticks: a change
+//     about 90 or 180 ms after the last gives one period);
+//   - start-up: from starting the process to its window mapped, and to the
+//     prompt on the screen (drawn by the first tick, 250 ms after start-up);
+//   - peak resident memory of the program at the end of the run (native only:
+//     under Wine the process started is Wine's loader).
 // Prints medians and percentiles over all runs.
 //   bench_window PROGRAM [runs] [seconds of blinking per run]
 // PROGRAM ending in ".exe" runs under Wine with the prefix beside it.
@@ -12,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,11 +78,12 @@ int main(int argc, char** argv) {
     const bool wine = program.size() > 4 && program.substr(program.size() - 4) == ".exe";
     const std::string prefix = program.substr(0, program.find_last_of('/') + 1) + "wineprefix";
 
-    std::vector<double> periods, pressToScreen;
+    std::vector<double> periods, pressToScreen, ticks, toWindow, toPrompt, peakRss;
     for (int run = 0; run < runs; ++run) {
         if (wine) [[maybe_unused]] int rc = std::system(("WINEPREFIX='" + prefix + "' wineserver -k 2>/dev/null").c_str());
         skr::e2e::XSession x;
         if (!x.Ready()) return 1;
+        const auto launched = Clock::now();
         const bool started =
             wine ? x.Launch({"wine", program}, {"WINEPREFIX=" + prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="})
                  : x.Launch(program);
@@ -83,9 +92,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "run %d: no window\n", run);
             continue;
         }
+        toWindow.push_back(Ms(Clock::now()) - Ms(launched));
         // The blinking prompt (92, 200)-(292, 223).
         auto prompt = [&] { return x.CaptureArea(w, 92, 200, 200, 23); };
-        while (Lit(prompt()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        while (Lit(prompt()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        toPrompt.push_back(Ms(Clock::now()) - Ms(launched));
         uint64_t last = Digest(prompt());
         double lastChange = -1;
         for (const auto end = Clock::now() + std::chrono::seconds(seconds); Clock::now() < end;) {
@@ -106,11 +117,40 @@ int main(int argc, char** argv) {
         }
         pressToScreen.push_back(Ms(Clock::now()) - Ms(pressed));
         x.SetButton(1, false);
+        // The game tick, on the board (0, 0)-(384, 256), after the start's
+        // one-second wait.
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+        auto board = [&] { return Digest(x.CaptureArea(w, 0, 0, 384, 256)); };
+        uint64_t lastBoard = board();
+        double lastBoardChange = -1;
+        for (const auto end = Clock::now() + std::chrono::seconds(seconds); Clock::now() < end;) {
+            const uint64_t d = board();
+            if (d == lastBoard) continue;
+            const double now = Ms(Clock::now());
+            // A figure keeps each frame for two ticks: a change 180 ms after
+            // the last is two periods.
+            const double gap = now - lastBoardChange;
+            const double periods = std::round(gap / 90.0);
+            if (lastBoardChange >= 0 && periods >= 1 && periods <= 2 && std::fabs(gap - 90.0 * periods) < 45)
+                ticks.push_back(gap / periods);
+            lastBoardChange = now;
+            lastBoard = d;
+        }
+        if (!wine) {
+            // VmHWM: the peak resident set of the process so far.
+            std::ifstream status("/proc/" + std::to_string(x.ProgramPid()) + "/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("VmHWM:", 0) == 0) peakRss.push_back(std::atof(line.c_str() + 6) / 1024.0);
+        }
         x.RequestClose(w);
         x.WaitExit(20000);
     }
     std::printf("%s (%s), %d runs\n", program.c_str(), wine ? "under Wine" : "native", runs);
     Report("prompt period (goal 250 ms)", periods, 250.0);
     Report("press to screen (ms)", pressToScreen, 0.0);
+    Report("game tick (goal 90 ms)", ticks, 90.0);
+    Report("start to window mapped (ms)", toWindow, 0.0);
+    Report("start to prompt shown (ms)", toPrompt, 0.0);
+    Report("peak RSS (MB)", peakRss, 0.0);
     return 0;
 }

@@ -67,6 +67,8 @@ public:
     // Waits for the program to end; its exit code, or -1 on time-out or signal.
     int WaitExit(int timeoutMs);
     std::string DisplayName() const { return name_; }
+    // The process started by Launch (-1 when none is running).
+    pid_t ProgramPid() const { return program_; }
 
 private:
     pid_t xvfb_ = -1;
