@@ -5,13 +5,4 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libpng-dev
           libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev clang libclang-rt-14-dev
           xvfb xauth x11-utils openbox imagemagick xdotool desktop-file-utils dpkg-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  sudo=""
-  [[ $(id -u) -eq 0 ]] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+exec "$(dirname "$0")/need-packages.sh" "${packages[@]}"

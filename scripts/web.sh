@@ -19,19 +19,9 @@ toolchain=$root/cmake/emscripten.cmake
 # Debian's emscripten finds its JavaScript modules there with this node.
 export NODE_PATH=/usr/share/nodejs
 
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-
 # --- packages ----------------------------------------------------------------
 packages=(emscripten nodejs dpkg-dev cmake libgtest-dev libgmock-dev chromium chromium-driver)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/need-packages.sh" "${packages[@]}"
 
 # --- libjpeg-turbo, from Debian's own source package -------------------------
 # (wasm32: no SIMD; the type sizes given, the checks cannot run the target.)

@@ -16,20 +16,10 @@ sysroot=$build/sysroot
 toolchain=$root/cmake/mingw-w64.cmake
 export WINEPREFIX=$build/wineprefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
-
 # --- packages ----------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nasm
           dpkg-dev cmake libgtest-dev libgmock-dev xvfb xauth)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+"$root/scripts/need-packages.sh" "${packages[@]}"
 
 # --- libjpeg-turbo, from Debian's own source package -------------------------
 if [[ ! -f $sysroot/lib/libjpeg.a ]]; then
