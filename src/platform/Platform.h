@@ -112,6 +112,10 @@ public:
     virtual std::string ModuleFileName() = 0;
 };
 
+// UTC time of day from the C++ system clock, for backends whose platform
+// has no call of its own for it.
+TimeOfDay UtcTimeOfDay();
+
 // The platform the program runs on, set once by the shell. Components that
 // call the platform directly (the sound clip) reach it here.
 Platform* Active() noexcept;

@@ -15,10 +15,6 @@
 namespace skr::e2e {
 namespace {
 
-const char* Program() {
-    const char* other = std::getenv("SKRUNDLE_PROGRAM");
-    return other && *other ? other : SKRUNDLE_PROGRAM;
-}
 
 // Waits until the counter line shows again as it was.
 bool CounterLineBack(XSession& x, Window w, const std::vector<uint32_t>& before) {
@@ -64,7 +60,7 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager) {
 TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
-    ASSERT_TRUE(x.Launch(Program()));
+    ASSERT_TRUE(x.Launch(ProgramUnderTest()));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     CheckWholeGame(x, w, false);
@@ -76,7 +72,7 @@ TEST(WholeGame, TheLinuxProgramIsPlayedThroughUnderAWindowManager) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
-    ASSERT_TRUE(x.Launch(Program()));
+    ASSERT_TRUE(x.Launch(ProgramUnderTest()));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     x.Focus(w);

@@ -22,17 +22,11 @@ int Lit(const std::vector<uint32_t>& pixels, int left, int top, int right, int b
 
 void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// The program under test: the one built here, or another copy of it (the
-// installed one, when the package is checked) named by SKRUNDLE_PROGRAM.
-const char* Program() {
-    const char* other = std::getenv("SKRUNDLE_PROGRAM");
-    return other && *other ? other : SKRUNDLE_PROGRAM;
-}
 
 TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
-    ASSERT_TRUE(x.Launch(Program()));
+    ASSERT_TRUE(x.Launch(ProgramUnderTest()));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u) << "the window did not appear";
     int left, top, width, height;
@@ -71,7 +65,7 @@ TEST(RealWindow, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
-    ASSERT_TRUE(x.Launch(Program()));
+    ASSERT_TRUE(x.Launch(ProgramUnderTest()));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     long extents[4] = {};

@@ -6,10 +6,21 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace skr::e2e {
+
+// The program the real-window tests start: the one built here, or another
+// copy of it (the installed one, when the package is checked) named by
+// SKRUNDLE_PROGRAM.
+#ifdef SKRUNDLE_PROGRAM
+inline const char* ProgramUnderTest() {
+    const char* other = std::getenv("SKRUNDLE_PROGRAM");
+    return other && *other ? other : SKRUNDLE_PROGRAM;
+}
+#endif
 
 class XSession {
 public:

@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -38,13 +37,7 @@ SdlPlatform::~SdlPlatform() {
 
 uint32_t SdlPlatform::TickCount() { return SDL_GetTicks(); }
 
-TimeOfDay SdlPlatform::SystemTime() {
-    using namespace std::chrono;
-    const auto now = system_clock::now().time_since_epoch();
-    const int64_t ms = duration_cast<milliseconds>(now).count() % 86400000;
-    return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                     static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
-}
+TimeOfDay SdlPlatform::SystemTime() { return UtcTimeOfDay(); }
 
 bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
     auto button = [](Uint8 b, Button& to) {

@@ -2,7 +2,6 @@
 
 #include <emscripten.h>
 
-#include <chrono>
 #include <string>
 
 #include "platform/WaveImage.h"
@@ -52,13 +51,7 @@ uint32_t WebPlatform::TickCount() {
     return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now()));
 }
 
-TimeOfDay WebPlatform::SystemTime() {
-    using namespace std::chrono;
-    const auto now = system_clock::now().time_since_epoch();
-    const int64_t ms = duration_cast<milliseconds>(now).count() % 86400000;
-    return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                     static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
-}
+TimeOfDay WebPlatform::SystemTime() { return UtcTimeOfDay(); }
 
 bool WebPlatform::TakeQueued(RawEvent& out) {
     int32_t f[9];
