@@ -253,6 +253,33 @@ TEST_F(SdlVoiceDisk, ImagesItCannotPlayGiveSilence) {
     EXPECT_EQ(voice_.ClipsStarted(), 1u);
 }
 
+// A quiet voice gives its device up (no audio thread waking while the
+// game idles) and opens it again for the next clip, which plays whole.
+TEST_F(SdlVoiceDisk, AQuietDeviceIsClosedAndOpenedAgainByTheNextClip) {
+    const std::vector<uint8_t> shortClip = Image(Pcm16(Ramp(2205, 10)));  // 100 ms
+    Start(shortClip);
+    const uint32_t now = SDL_GetTicks();
+    const uint32_t wait = voice_.CloseWhenQuiet(now);
+    EXPECT_GT(wait, SdlVoice::kQuietCloseMs - 50);  // counted from the clip's end
+    EXPECT_LE(wait, SdlVoice::kQuietCloseMs + 100);
+    EXPECT_TRUE(voice_.IsOpen());
+    WaitEnd();
+    EXPECT_GT(voice_.CloseWhenQuiet(now + 1000), 0u);
+    EXPECT_TRUE(voice_.IsOpen());
+    EXPECT_EQ(voice_.CloseWhenQuiet(now + 100 + SdlVoice::kQuietCloseMs + 50), SdlVoice::kNever);
+    EXPECT_FALSE(voice_.IsOpen());
+    EXPECT_TRUE(voice_.Available());
+    EXPECT_EQ(voice_.CloseWhenQuiet(now + 10 * SdlVoice::kQuietCloseMs), SdlVoice::kNever);
+
+    const std::vector<int16_t> samples = Ramp(3000, 2000);
+    const std::vector<uint8_t> again = Image(Pcm16(samples));  // played from these bytes
+    Start(again);
+    EXPECT_TRUE(voice_.IsOpen());
+    WaitEnd();
+    LetRun(4096);
+    EXPECT_NE(Find(Output(), samples), std::string::npos);  // the device's new file has it whole
+}
+
 TEST(SdlVoice, NoDeviceMeansSilenceNotAnError) {
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SdlVoice voice;
@@ -261,6 +288,7 @@ TEST(SdlVoice, NoDeviceMeansSilenceNotAnError) {
     voice.Play(image.data(), image.size());
     EXPECT_FALSE(voice.Sounding());
     voice.Stop();
+    EXPECT_EQ(voice.CloseWhenQuiet(0), SdlVoice::kNever);
     voice.Close();
 
     SdlVoice unopened;  // never opened: the same

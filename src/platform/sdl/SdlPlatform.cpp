@@ -25,7 +25,20 @@ SdlPlatform::SdlPlatform() {
         const std::string_view name = driver ? driver : "";
         if (name == "offscreen" || name == "dummy" || name == "evdev") videoReady_ = false;
     }
-    voice_.Open();  // no audio device: silence
+}
+
+void SdlPlatform::StartAudio() {
+    // Once, and not before the program first waits or sounds: finding the
+    // audio driver and opening its device then does not delay the window's
+    // first frame. No audio device means silence.
+    if (audioTried_) return;
+    audioTried_ = true;
+    voice_.Open();
+}
+
+void SdlPlatform::PlayWave(const uint8_t* image, size_t size) {
+    StartAudio();
+    voice_.Play(image, size);
 }
 
 SdlPlatform::~SdlPlatform() {
@@ -96,6 +109,11 @@ bool SdlPlatform::PollEvent(RawEvent& out) {
 }
 
 void SdlPlatform::WaitEvent(uint32_t timeoutMs) {
+    StartAudio();
+    // A quiet voice's device is closed from here; the wait ends early (as
+    // any wait may) when that is due first.
+    const uint32_t quiet = voice_.CloseWhenQuiet(SDL_GetTicks());
+    if (quiet != SdlVoice::kNever && (timeoutMs == kForever || quiet < timeoutMs)) timeoutMs = quiet;
     if (timeoutMs == kForever) SDL_WaitEvent(nullptr);
     else if (timeoutMs > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
 }

@@ -1,7 +1,8 @@
 // The SDL2 backend of the platform seam: a real window whose client area
 // stays 385 x 289 physical pixels, raw mouse and window events, a 32-bit
 // screen surface presented by rectangle, the tick counter, and one sound
-// voice. Waiting blocks in SDL's event wait (no CPU while idle).
+// voice. Waiting blocks in SDL's event wait (no CPU while idle); the voice's
+// device is open only while there is sound to play, or was a moment ago.
 #pragma once
 
 #include <SDL.h>
@@ -35,12 +36,13 @@ public:
     int DisplayBitsPerPixel() override;
     Surface Screen() override;
     void Present(std::span<const Rect> changed) override;
-    void PlayWave(const uint8_t* image, size_t size) override { voice_.Play(image, size); }
+    void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override;
 
 private:
     bool Translate(const SDL_Event& ev, RawEvent& out);
+    void StartAudio();
 
     bool videoReady_ = false;
     SDL_Window* window_ = nullptr;
@@ -49,6 +51,7 @@ private:
     int width_ = 0, height_ = 0;
     uint32_t modifiers_ = 0;  // Shift, Alt, Ctrl as of the last key event taken from the queue
     SdlVoice voice_;
+    bool audioTried_ = false;
 };
 
 }  // namespace skr::platform

@@ -34,6 +34,17 @@ bool SdlVoice::Open() {
         if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
         audioInit_ = true;
     }
+    if (!OpenDevice()) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audioInit_ = false;
+        return false;
+    }
+    available_ = true;
+    quietFrom_ = SDL_GetTicks();
+    return true;
+}
+
+bool SdlVoice::OpenDevice() {
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = kFormat;
@@ -45,23 +56,34 @@ bool SdlVoice::Open() {
     // No changes allowed: SDL adapts the device to this format itself, so the
     // mixer always sees the clips' own format.
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (!device_) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        audioInit_ = false;
-        return false;
-    }
+    if (!device_) return false;
     silence_ = have.silence;
     SDL_PauseAudioDevice(device_, 0);
     return true;
 }
 
-void SdlVoice::Close() {
+void SdlVoice::CloseDevice() {
     if (device_) {
         SDL_CloseAudioDevice(device_);  // waits for the audio thread to end
         device_ = 0;
     }
     cur_ = nullptr;
     left_ = 0;
+}
+
+uint32_t SdlVoice::CloseWhenQuiet(uint32_t now) {
+    if (!device_) return kNever;
+    if (Sounding()) return kQuietCloseMs;
+    // Tick differences wrap with the 32-bit counter.
+    const uint32_t quiet = now - quietFrom_;
+    if (quiet < kQuietCloseMs) return kQuietCloseMs - quiet;
+    CloseDevice();
+    return kNever;
+}
+
+void SdlVoice::Close() {
+    CloseDevice();
+    available_ = false;
     converted_.clear();
     converted_.shrink_to_fit();
     if (audioInit_) {
@@ -73,9 +95,11 @@ void SdlVoice::Close() {
 void SdlVoice::Stop() noexcept {
     if (!device_) return;
     SDL_LockAudioDevice(device_);
+    const bool cut = left_ > 0;
     cur_ = nullptr;
     left_ = 0;
     SDL_UnlockAudioDevice(device_);
+    if (cut) quietFrom_ = SDL_GetTicks();
 }
 
 bool SdlVoice::Sounding() const noexcept {
@@ -89,7 +113,7 @@ bool SdlVoice::Sounding() const noexcept {
 void SdlVoice::Play(const uint8_t* image, size_t size) {
     // Whatever sounds stops first, also when the new image cannot be played.
     Stop();
-    if (!device_ || !image || size == 0) return;
+    if (!available_ || !image || size == 0) return;
     const std::optional<WaveInfo> info = ParseWave(image, size);
     // Only formats inside these bounds reach SDL: its resampler and channel
     // converter take them as int and Uint8 and compute buffer sizes from
@@ -112,11 +136,15 @@ void SdlVoice::Play(const uint8_t* image, size_t size) {
         samples = converted_.data();
         bytes = converted_.size();
     }
+    if (!device_ && !OpenDevice()) return;
     SDL_LockAudioDevice(device_);
     cur_ = samples;
     left_ = bytes;
     fresh_ = true;
     SDL_UnlockAudioDevice(device_);
+    // The clip has been mixed by then (give or take a buffer period).
+    const uint64_t ms = uint64_t(bytes) * 1000 / (uint64_t(kRate) * kChannels * (SDL_AUDIO_BITSIZE(kFormat) / 8));
+    quietFrom_ = SDL_GetTicks() + static_cast<uint32_t>(std::min<uint64_t>(ms, 1u << 30));
 }
 
 bool SdlVoice::Convert(SDL_AudioFormat format, int channels, int rate, const uint8_t* data, size_t size) {

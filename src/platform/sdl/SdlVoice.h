@@ -5,6 +5,12 @@
 // are) is mixed straight from the caller's bytes, which must stay valid until
 // the clip ends or is replaced; other PCM layouts are converted once, at
 // Play, into a buffer the voice owns.
+//
+// An open SDL device costs a wake-up of its audio thread every buffer
+// period, even paused and silent. So the device is closed once the voice has
+// been quiet for a while (CloseWhenQuiet, from the event thread's waits) and
+// opened again at the next Play; SDL's audio itself stays initialised, so
+// opening again is only the device's own open.
 #pragma once
 
 #include <SDL.h>
@@ -34,6 +40,10 @@ public:
     // Largest converted clip the voice will hold (about 12 minutes at the
     // device format); a bigger one is not played.
     static constexpr size_t kMaxConvertedBytes = 32u << 20;
+    // How long the device stays open after the last clip has ended: longer
+    // than the gaps between a game's sounds, so a game keeps it open.
+    static constexpr uint32_t kQuietCloseMs = 3000;
+    static constexpr uint32_t kNever = 0xFFFFFFFFu;
 
     SdlVoice() = default;
     ~SdlVoice();
@@ -46,9 +56,16 @@ public:
     // Stops the sound and releases the device and SDL's audio.
     void Close();
     bool IsOpen() const noexcept { return device_ != 0; }
+    // Whether Open found a device (which may be closed while quiet).
+    bool Available() const noexcept { return available_; }
 
     // Stops what sounds and starts the image; null or size 0 only stops.
+    // Opens the device again if it was closed while quiet.
     void Play(const uint8_t* image, size_t size);
+    // At tick `now` (ms): closes the device when it has been quiet for
+    // kQuietCloseMs, and returns how many ms until it should be asked again
+    // (kNever while the device is closed).
+    uint32_t CloseWhenQuiet(uint32_t now);
     void Stop() noexcept;
 
     // Whether a clip still has samples left to mix.
@@ -62,9 +79,13 @@ private:
     // Converts PCM of another layout to the device format into converted_;
     // false when SDL cannot convert it or the result would be too large.
     bool Convert(SDL_AudioFormat format, int channels, int rate, const uint8_t* data, size_t size);
+    bool OpenDevice();
+    void CloseDevice();
 
     SDL_AudioDeviceID device_ = 0;
     bool audioInit_ = false;
+    bool available_ = false;
+    uint32_t quietFrom_ = 0;  // tick at which the last clip has been mixed
     Uint8 silence_ = 0;
     // The sounding clip, shared with the audio thread under the device lock.
     const uint8_t* cur_ = nullptr;
