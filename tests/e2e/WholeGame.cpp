@@ -155,6 +155,7 @@ WholeGame PlayWholeGame(XSession& x, Window w, const std::string& assetsDir, int
         g.failure = "the window could not be read";
         return g;
     }
+    g.startPressAt = NowMs();
     x.Click(w, 200, 100);
     int hits = 0, figures = 0;
     for (int i = 0; i < 50 && !(g.started = ref.Counter(p = capture(), hits, figures) && figures <= 1); ++i) Wait(50);
@@ -167,19 +168,23 @@ WholeGame PlayWholeGame(XSession& x, Window w, const std::string& assetsDir, int
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     while (std::chrono::steady_clock::now() < end) {
         p = capture();
+        const double seen = NowMs();
         if (Cover(p) > 0.9) {
             g.covered = true;
+            g.coveredAt = seen;
             break;
         }
         if (ref.Counter(p, hits, figures)) {
             if (hits < g.lastHits || figures < g.lastFigures || hits > figures || figures > 100) g.counterConsistent = false;
             if (hits > g.lastHits) g.hitsSeen += hits - g.lastHits;
+            for (int k = g.lastHits; k < hits; ++k) g.hitsShownAt.push_back(seen);
             g.lastHits = hits;
             g.lastFigures = figures;
         }
         for (int c = 0; c < 24; ++c) {
             const int cx = (c % 6) * 64, cy = (c / 6) * 64;
             if (LitIn(p, cx + 8, cy + 8, cx + 56, cy + 56) < 20) continue;
+            g.strikesAt.push_back(NowMs());
             x.Click(w, cx + 32, cy + 32);
             ++g.strikes;
         }

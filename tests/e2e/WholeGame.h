@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "XSession.h"
 
@@ -20,6 +21,11 @@ struct WholeGame {
     std::string expected;         // the picture for lastHits
     bool promptAgain = false;     // after a click on the picture: prompt and the last counter line
     std::string failure;          // what went wrong, if the game could not be played through
+    // Moments, in NowMs() milliseconds: the start press, each strike, each
+    // hit as the counter line showed it (once per hit), the first sight of
+    // the result picture.
+    double startPressAt = 0, coveredAt = 0;
+    std::vector<double> strikesAt, hitsShownAt;
 };
 
 // Plays one game from the prompt: a press starts it, every lit board cell

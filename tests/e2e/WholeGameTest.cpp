@@ -4,17 +4,18 @@
 // what it sees; these tests check what the window showed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
+#include "AudioTap.h"
 #include "WholeGame.h"
 #include "XSession.h"
 
 namespace skr::e2e {
 namespace {
-
 
 // Waits until the counter line shows again as it was.
 bool CounterLineBack(XSession& x, Window w, const std::vector<uint32_t>& before) {
@@ -25,10 +26,60 @@ bool CounterLineBack(XSession& x, Window w, const std::vector<uint32_t>& before)
     return false;
 }
 
+// (As XSession::Launch does for the program: its libraries' allocations
+// kept until exit are no test's concern.)
+std::vector<std::string> WithLeaksUnchecked(std::vector<std::string> env) {
+    env.push_back("ASAN_OPTIONS=detect_leaks=0");
+    return env;
+}
+
+// The game's sounds in the captured output, at their moments: the start
+// clip at the start press, a hit clip within a tick of each hit the counter
+// line showed, a dent clip only after a strike, the end clip once and 1.5 s
+// before the result picture. (Hits in one tick share one clip, so hits may
+// outnumber hit clips.)
+void CheckSounds(const AudioTap& tap, const WholeGame& g) {
+    const std::string assets = SKRUNDLE_ASSETS;
+    const std::vector<double> start = tap.Onsets(WaveSamples(assets + "/WaveStart.wav"));
+    const std::vector<double> hit = tap.Onsets(WaveSamples(assets + "/WaveBucha.wav"));
+    const std::vector<double> dent = tap.Onsets(WaveSamples(assets + "/WaveBofu.wav"));
+    const std::vector<double> end = tap.Onsets(WaveSamples(assets + "/WaveEnd.wav"));
+    std::printf("sounds: start %+.1f ms after its press; %zu hit clips for %d hits, %zu dents; end %.1f ms before the "
+                "picture\n",
+                start.empty() ? -1.0 : start[0] - g.startPressAt, hit.size(), g.lastHits, dent.size(),
+                end.empty() ? -1.0 : g.coveredAt - end[0]);
+    ASSERT_EQ(start.size(), 1u) << tap.Samples() << " samples captured";
+    EXPECT_GE(start[0], g.startPressAt);
+    EXPECT_LT(start[0] - g.startPressAt, 250) << "the start clip came late";
+    // A press reaches the output within this (a buffer period or two, and
+    // a loaded machine's scheduling).
+    constexpr double kSoon = 250;
+    auto struckShortlyBefore = [&](double t) {
+        auto s = std::upper_bound(g.strikesAt.begin(), g.strikesAt.end(), t);
+        return s != g.strikesAt.begin() && t - *std::prev(s) < kSoon;
+    };
+    for (double t : hit) EXPECT_TRUE(struckShortlyBefore(t)) << "a hit clip with no strike before it";
+    for (double t : dent) EXPECT_TRUE(struckShortlyBefore(t)) << "a dent clip with no strike before it";
+    EXPECT_LE(hit.size(), size_t(g.lastHits));
+    int unheard = 0;
+    for (double shown : g.hitsShownAt) {
+        // The counter shows a hit at once; its clip starts at the next tick
+        // (90 ms), and the look that saw the counter may itself be late.
+        const bool heard =
+            std::any_of(hit.begin(), hit.end(), [&](double t) { return t >= shown - 100 && t <= shown + kSoon; });
+        unheard += !heard;
+    }
+    EXPECT_EQ(unheard, 0) << "hits shown on the counter line with no hit clip before them";
+    ASSERT_EQ(end.size(), 1u);
+    EXPECT_TRUE(hit.empty() || end[0] > hit.back());
+    EXPECT_GE(g.coveredAt - end[0], 1400);
+    EXPECT_LT(g.coveredAt - end[0], 1800);
+}
+
 // The checks of one whole game, then the window covered and uncovered (by
 // the server, and by another window), and minimised and restored under a
 // window manager: each time its black fill and the counter line come back.
-void CheckWholeGame(XSession& x, Window w, bool windowManager) {
+void CheckWholeGame(XSession& x, Window w, bool windowManager, const AudioTap* tap = nullptr) {
     const WholeGame g = PlayWholeGame(x, w, SKRUNDLE_ASSETS);
     ASSERT_TRUE(g.failure.empty()) << g.failure;
     EXPECT_TRUE(g.started);
@@ -41,6 +92,7 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager) {
     EXPECT_TRUE(g.promptAgain) << "no prompt with the last counter line after the picture";
     std::printf("whole game: %d hits of %d figures, %d strikes, picture %s\n", g.lastHits, g.lastFigures, g.strikes,
                 g.picture.c_str());
+    if (tap) CheckSounds(*tap, g);
 
     const std::vector<uint32_t> before = x.CaptureArea(w, 0, 256, 385, 33);
     x.Uncover(w, 0, 0, 385, 289);
@@ -60,10 +112,12 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager) {
 TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
-    ASSERT_TRUE(x.Launch(ProgramUnderTest()));
+    AudioTap tap;
+    ASSERT_TRUE(tap.Ready());
+    ASSERT_TRUE(x.Launch({ProgramUnderTest()}, WithLeaksUnchecked(tap.Env())));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
-    CheckWholeGame(x, w, false);
+    CheckWholeGame(x, w, false, &tap);
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0);
 }
@@ -72,16 +126,18 @@ TEST(WholeGame, TheLinuxProgramIsPlayedThroughUnderAWindowManager) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
-    ASSERT_TRUE(x.Launch(ProgramUnderTest()));
+    AudioTap tap;
+    ASSERT_TRUE(tap.Ready());
+    ASSERT_TRUE(x.Launch({ProgramUnderTest()}, WithLeaksUnchecked(tap.Env())));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     x.Focus(w);
-    CheckWholeGame(x, w, true);
+    CheckWholeGame(x, w, true, &tap);
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0);
 }
 
-TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWine) {
+TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAndAWindowManager) {
     namespace fs = std::filesystem;
     const std::string exe = SKRUNDLE_WIN32_PROGRAM;
     if (!fs::exists(exe)) GTEST_SKIP() << exe << " is not built (scripts/win32.sh builds it)";
@@ -94,10 +150,12 @@ TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWine) {
     {
         XSession x;
         ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
+        ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
         ASSERT_TRUE(x.Launch({"wine", exe}, env));
         const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 60000);
         ASSERT_NE(w, 0u);
-        CheckWholeGame(x, w, false);
+        x.Focus(w);
+        CheckWholeGame(x, w, true);
         x.RequestClose(w);
         EXPECT_EQ(x.WaitExit(20000), 0);
     }

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -21,6 +22,11 @@ inline const char* ProgramUnderTest() {
     return other && *other ? other : SKRUNDLE_PROGRAM;
 }
 #endif
+
+// Milliseconds on the steady clock: the time base the tests' moments share.
+inline double NowMs() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 class XSession {
 public:
