@@ -3,7 +3,9 @@
 // figures seen on the board are struck until a result picture covers the
 // canvas, a click on it brings the prompt back. Along the way: the start,
 // hit and end sounds at their moments, the game going on in a hidden tab,
-// and the tick period and press-to-screen times.
+// and the tick period and press-to-screen times. The counter line and the
+// result picture are read from the canvas against the assets' glyphs and
+// pictures.
 //   node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER]
 // Exit code 0 when every check holds; the figures are printed either way.
 import assert from 'node:assert/strict';
@@ -38,10 +40,65 @@ function check(name, fn) {
   }
 }
 
+// The counter's glyphs and the result pictures as the browser decodes the
+// assets: the strip's 11 frames (0-9, the slash; 16 pixels wide) as lit
+// masks against its key colour (its bottom-left pixel), and each picture's
+// top-left 384 x 288 pixels, the part the game shows. Kept in the page for
+// look() and picture().
+async function prepare(strip, pictures) {
+  const decode = (src) => new Promise((resolve, reject) => {
+    const img = new Image();
+    img.onload = () => resolve(img);
+    img.onerror = () => reject(new Error('an asset does not decode'));
+    img.src = src;
+  });
+  const pixels = (img, w, h) => {
+    const c = document.createElement('canvas');
+    c.width = w;
+    c.height = h;
+    const g = c.getContext('2d');
+    g.drawImage(img, 0, 0);
+    return g.getImageData(0, 0, w, h).data;
+  };
+  const s = await decode(strip);
+  const d = pixels(s, s.width, s.height), key = (s.height - 1) * s.width * 4;
+  const digits = [];
+  for (let f = 0; f < 11; ++f) {
+    const mask = [];
+    for (let y = 0; y < s.height; ++y)
+      for (let x = 0; x < 16; ++x) {
+        const i = (y * s.width + f * 16 + x) * 4;
+        mask.push(d[i] !== d[key] || d[i + 1] !== d[key + 1] || d[i + 2] !== d[key + 2]);
+      }
+    digits.push(mask);
+  }
+  const shown = [];
+  for (const p of pictures) shown.push(pixels(await decode(p), 384, 288));
+  window.skrundleRefs = { height: s.height, digits, pictures: shown };
+  return [s.width, s.height];
+}
+
+// The mean difference per channel (0-255) of the canvas's top-left
+// 384 x 288 pixels, every fourth, from each result picture.
+function picture() {
+  const d = document.getElementById('screen').getContext('2d').getImageData(0, 0, 384, 288).data;
+  return window.skrundleRefs.pictures.map((p) => {
+    let diff = 0, n = 0;
+    for (let y = 0; y < 288; y += 4)
+      for (let x = 0; x < 384; x += 4, n += 3) {
+        const i = (y * 384 + x) * 4;
+        diff += Math.abs(d[i] - p[i]) + Math.abs(d[i + 1] - p[i + 1]) + Math.abs(d[i + 2] - p[i + 2]);
+      }
+    return diff / n;
+  });
+}
+
 // What the page shows, read from the canvas: for each of the 24 board cells
 // (64 x 64) the number of lit pixels among every fourth, the lit share of
-// the whole canvas, the counter line's and the prompt's lit pixels and a
-// fingerprint of the prompt.
+// the whole canvas, the counter line's and the prompt's lit pixels, a
+// fingerprint of the prompt and, once prepare() has run, the counter line
+// read as {hits, figures} (null when it does not read as one), with the
+// page time of the reading.
 function look() {
   const c = document.getElementById('screen');
   const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
@@ -69,9 +126,29 @@ function look() {
       prompt += lit(x, y);
       print = (print * 31 + d[i] + d[i + 1] * 7 + d[i + 2] * 13) >>> 0;
     }
+  // Each of the 7 glyphs is the frame whose mask differs from it in the
+  // fewest pixels: "hhh/fff", blank glyphs and misplaced slashes read as none.
+  let read = null;
+  const refs = window.skrundleRefs;
+  if (refs) {
+    const g = [];
+    for (let k = 0; k < 7; ++k) {
+      const on = [];
+      for (let y = 0; y < refs.height; ++y) for (let x = 0; x < 16; ++x) on.push(lit(136 + 16 * k + x, 256 + y));
+      let best = -1, bestMiss = Infinity;
+      refs.digits.forEach((mask, f) => {
+        let miss = 0;
+        for (let i = 0; i < on.length; ++i) miss += on[i] !== mask[i];
+        if (miss < bestMiss) bestMiss = miss, best = f;
+      });
+      g.push(on.includes(true) ? best : -1);
+    }
+    if (g[3] === 10 && [0, 1, 2, 4, 5, 6].every((k) => g[k] >= 0 && g[k] <= 9))
+      read = { hits: g[0] * 100 + g[1] * 10 + g[2], figures: g[4] * 100 + g[5] * 10 + g[6] };
+  }
   const r = c.getBoundingClientRect();
   return { cells, cover: all / samples, counter, prompt, print, left: r.left, top: r.top,
-           ended: document.body.dataset.exitCode || null };
+           ended: document.body.dataset.exitCode || null, read, now: performance.now() };
 }
 
 function stats() {
@@ -106,6 +183,8 @@ const server = await serve(pageDir);
 const browser = await launch({ width: 800, height: 600 });
 const url = `http://127.0.0.1:${server.port}/`;
 const figures = {};
+const pictureNames = ['Iperfect', 'Inobody', 'Iwhy', 'Iwinner', 'Igoback'];
+const dataUrl = (name, type) => `data:${type};base64,${fs.readFileSync(path.join(assetsDir, name)).toString('base64')}`;
 try {
   await browser.navigate(url);
   await until('the program to start', () => browser.script(() => !!(window.Module && Module.skrundle)), 20000);
@@ -121,6 +200,19 @@ try {
     await sleep(120);
   }
   check('the prompt blinks (its pixels change)', () => assert.ok(prints.size >= 2, `${prints.size} prompt images`));
+  // The start-up, from the navigation's start (performance.now()'s origin):
+  // the program's first present and the prompt's first.
+  const early = (await browser.script(stats)).presents;
+  figures.firstPresent = early.length ? early[0][0] : NaN;
+  const firstPrompt = early.find((p) => p[1] === 92 && p[2] === 200);
+  figures.firstPrompt = firstPrompt ? firstPrompt[0] : NaN;
+  check('the page starts: a first present, then the prompt, within 20 s', () => {
+    assert.ok(figures.firstPresent > 0 && figures.firstPresent <= figures.firstPrompt && figures.firstPrompt < 20000,
+              `first present at ${figures.firstPresent} ms, prompt at ${figures.firstPrompt} ms`);
+  });
+  const strip = await browser.script(prepare, dataUrl('BitmapNumber.bmp', 'image/bmp'),
+                                     pictureNames.map((n) => dataUrl(`${n}.jpg`, 'image/jpeg')));
+  check('the digit strip holds 11 frames of 16 pixels', () => assert.ok(strip[0] >= 176 && strip[1] > 0 && strip[1] <= 33, `${strip}`));
   v = await browser.script(look);
   check('no counter line before the first game', () => assert.equal(v.counter, 0));
 
@@ -142,10 +234,11 @@ try {
   // covers the canvas.
   const end = Date.now() + 240000;
   let hidTab = false, midShot = false, presses = 1, rounds = 0;
-  const hidden = {};
+  const hidden = {}, reads = [];
   for (;;) {
     v = await browser.script(look);
     if (v.cover > 0.9) break;
+    reads.push({ t: v.now, ...v.read });
     assert.ok(Date.now() < end, 'no result picture after four minutes of play');
     assert.ok(!v.ended, `the program ended (exit code ${v.ended})`);
     const steps = [];
@@ -195,15 +288,24 @@ try {
   }
   check('a result picture covers the canvas at the end of the game', () => assert.ok(v.cover > 0.9, `cover ${v.cover}`));
   const played = await browser.script(stats);
+  const diffs = await browser.script(picture);
+  const nearest = diffs.indexOf(Math.min(...diffs));
+  figures.picture = pictureNames[nearest];
+  figures.pictureDiff = diffs[nearest];
+  figures.pictureNext = Math.min(...diffs.filter((d, i) => i !== nearest));
 
   // Clicking the picture brings the prompt back, with the last game's counter.
   await browser.click(...at(192, 144));
   v = await until('the prompt after the result picture', async () => {
     const s = await browser.script(look);
-    return s.cover < 0.3 && s.prompt > 0 ? s : null;
+    return s.cover < 0.3 && s.prompt > 0 && s.read ? s : null;
   }, 3000).catch(() => null);
   check('a click on the result picture brings the prompt back', () => assert.ok(v, 'still covered'));
-  check('the last game\'s counter line stays under the prompt', () => assert.ok(v && v.counter > 0));
+  const lastRead = reads.filter((r) => r.hits !== undefined).pop();
+  check('the last game\'s counter line stays under the prompt', () => {
+    assert.ok(v && lastRead);
+    assert.deepEqual(v.read, { hits: lastRead.hits, figures: lastRead.figures });
+  });
   const promptPrints = new Set();
   for (let i = 0; i < 12 && promptPrints.size < 2; ++i) {
     promptPrints.add((await browser.script(look)).print);
@@ -248,6 +350,50 @@ try {
     assert.equal(unstarted.length, 0, `${unstarted.length} hit sounds never started`);
     const startedShare = hits.filter((h) => h.started >= 0).length / hits.length;
     assert.ok(startedShare >= 0.8, `only ${(startedShare * 100).toFixed(0)} % of the hit sounds started`);
+  });
+  // The counter line through the game: every reading is one, hits never
+  // above figures, figures never above 100, neither going back, and the
+  // picture the one for the hits.
+  const counted = reads.filter((r) => r.hits !== undefined);
+  figures.hits = lastRead ? lastRead.hits : NaN;
+  figures.figures = lastRead ? lastRead.figures : NaN;
+  const show = (r) => `${r.hits}/${r.figures}`;
+  check('the counter line reads hits/figures all game, neither going back, hits <= figures <= 100', () => {
+    assert.ok(counted.length > 100, `${counted.length} readings`);
+    assert.equal(counted.length, reads.length, `${reads.length - counted.length} of ${reads.length} readings are no counter line`);
+    counted.forEach((r, i) => {
+      const p = counted[i - 1] || { hits: 0, figures: 0 };
+      assert.ok(r.hits <= r.figures && r.figures <= 100 && r.hits >= p.hits && r.figures >= p.figures,
+                `${show(p)} then ${show(r)}`);
+    });
+    const rises = counted.reduce((sum, r, i) => sum + Math.max(0, r.hits - (i ? counted[i - 1].hits : 0)), 0);
+    assert.equal(rises, lastRead.hits, 'the hits counter\'s rises do not add up to its last value');
+  });
+  check('the game shows 100 figures', () => assert.equal(figures.figures, 100));
+  check('the result picture is the one for the hits', () => {
+    const h = figures.hits;
+    assert.equal(figures.picture, pictureNames[h >= 100 ? 0 : h >= 90 ? 1 : h >= 80 ? 2 : h >= 70 ? 3 : 4]);
+    assert.ok(figures.pictureDiff < 3 && figures.pictureNext > 2 * figures.pictureDiff,
+              `differences ${diffs.map((d) => d.toFixed(1)).join(', ')}`);
+  });
+  // A strike redraws the counter at once and its figure sounds at the next
+  // tick: the j-th hit sound comes after the last reading without the j-th
+  // hit and at most a tick (90 ms) and a late timer on a loaded machine
+  // (160 ms) after the first reading with it. A tough figure's first blow
+  // sounds a dent and counts nothing.
+  figures.soundLag = -Infinity;
+  check('one hit sound for each hit the counter shows, within a tick of it', () => {
+    assert.equal(hits.length, figures.hits, `${hits.length} hit sounds`);
+    let j = 0;
+    counted.forEach((r, k) => {
+      for (const before = k ? counted[k - 1].t : -Infinity; j < r.hits; ++j) {
+        const lag = hits[j].requested - r.t;
+        figures.soundLag = Math.max(figures.soundLag, lag);
+        assert.ok(hits[j].requested > before && lag <= 250,
+                  `hit ${j + 1}: its sound ${lag.toFixed(1)} ms after the reading that showed it, ` +
+                  `${(hits[j].requested - before).toFixed(1)} ms after the one before`);
+      }
+    });
   });
   check('the end sound comes once, 1.5 s before the result picture', () => {
     assert.equal(ends.length, 1);
@@ -301,7 +447,10 @@ try {
   console.log(`figures: prompt period mean ${figures.promptMean.toFixed(2)} ms over ${blinkGaps.length}; tick mean ${figures.tickMean.toFixed(2)} ms over ${figures.ticks} ticks, ` +
               `p99 error ${figures.tickP99.toFixed(2)} ms; press to canvas median ${figures.pressMedian.toFixed(2)} ms, ` +
               `p99 ${figures.pressP99.toFixed(2)} ms over ${figures.presses} presses; ${hits.length} hit sounds, ` +
-              `${dents.length} dents, ${presses} presses made`);
+              `${dents.length} dents, ${presses} presses made; counter ${show(figures)} at the end over ${counted.length} readings, ` +
+              `picture ${figures.picture} (difference ${figures.pictureDiff.toFixed(2)}, next ${figures.pictureNext.toFixed(2)}); ` +
+              `hit sound at most ${figures.soundLag.toFixed(1)} ms after the counter reading; ` +
+              `first present ${figures.firstPresent.toFixed(1)} ms, first prompt ${figures.firstPrompt.toFixed(1)} ms after navigation start`);
 } catch (e) {
   ++failures;
   console.log(`FAIL  ${e.stack || e}`);
