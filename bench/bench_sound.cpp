@@ -1,7 +1,8 @@
 // Starting a sound: TWavePlayer::Play must hand the clip over at once and
 // allocate nothing. The SDL voice is measured too: the cost of Play and the
 // delay from Play to the clip's first samples leaving the mixer (SDL's
-// file-writing driver, paced in real time like a sound card).
+// file-writing driver, paced in real time like a sound card), with the
+// device open and with the device given up after a quiet while.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -142,6 +143,29 @@ void BM_SdlVoicePlayToMixer(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SdlVoicePlayToMixer)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
+
+// The same when the voice has been quiet long enough to give its device up:
+// Play opens the device again before the clip can start.
+void BM_SdlVoicePlayToMixer_AfterQuiet(benchmark::State& state) {
+    DiskVoice disk(nullptr);
+    if (!disk.voice.IsOpen()) {
+        state.SkipWithError("no audio device");
+        return;
+    }
+    const std::vector<uint8_t> clip = Clip(2205);
+    for (auto _ : state) {
+        disk.voice.Stop();
+        disk.voice.CloseWhenQuiet(SDL_GetTicks() + platform::SdlVoice::kQuietCloseMs + 1000);
+        if (disk.voice.IsOpen()) state.SkipWithError("the quiet device stayed open");
+        const uint64_t started = disk.voice.ClipsStarted();
+        const auto t0 = std::chrono::steady_clock::now();
+        disk.voice.Play(clip.data(), clip.size());
+        while (disk.voice.ClipsStarted() == started) std::this_thread::yield();
+        const auto t1 = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+    }
+}
+BENCHMARK(BM_SdlVoicePlayToMixer_AfterQuiet)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

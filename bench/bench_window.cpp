@@ -1,25 +1,38 @@
 // The program as a player sees it, measured from outside: each run starts the
 // real program (the Linux one, or skrundle.exe under Wine) in a private Xvfb
-// display and reads its window's pixels back with Xlib.
-//   - the prompt's blink period (250 ms), from the moments its pixels change;
-//   - press to screen: from an XTest button press on the prompt to the first
-//     read-back that shows the counter line the press draws;
-//   - the game tick (90 ms), from the moments the board's pixels change while
-//     figures rise (a figure keeps each frame for one or two ticks: a change
-//     about 90 or 180 ms after the last gives one period);
+// display, presses with XTest and learns from the X server's damage reports
+// when its window's pixels changed (the moment the server has applied a
+// change, readable from then on), so nothing polls the screen while a
+// period is being timed.
+//   - the prompt's blink period (250 ms), from the frames drawn over it;
+//   - press to screen: from an XTest button press on the prompt to the
+//     first change to the counter line the press draws;
+//   - the game tick (90 ms), from the frames of a game in play (each tick
+//     redraws the counter line);
 //   - start-up: from starting the process to its window mapped, and to the
 //     prompt on the screen (drawn by the first tick, 250 ms after start-up);
-//   - peak resident memory of the program at the end of the run (native only:
-//     under Wine the process started is Wine's loader).
+//   - peak resident memory of the program at the end of the run, and its CPU
+//     time (all its threads, from /proc/PID/task/*/schedstat) while the prompt
+//     blinks with nothing sounding (from 4 s after start-up: the audio
+//     device has been given up by then) and while a game is played (after
+//     the start's one-second wait). Native only: under Wine the process
+//     started is Wine's loader.
 // Prints medians and percentiles over all runs.
-//   bench_window PROGRAM [runs] [seconds of blinking per run]
-// PROGRAM ending in ".exe" runs under Wine with the prefix beside it.
+//   bench_window [--startup-only] PROGRAM [runs] [seconds of blinking per run]
+// --startup-only measures only start-up (for a program that shows a first
+// frame in the prompt's place and nothing more: sdl_window_baseline).
+#include <X11/extensions/Xdamage.h>
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -31,12 +44,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Ms(Clock::time_point t) { return std::chrono::duration<double, std::milli>(t.time_since_epoch()).count(); }
-
-uint64_t Digest(const std::vector<uint32_t>& p) {
-    uint64_t h = 1469598103934665603ull;
-    for (uint32_t v : p) h = (h ^ v) * 1099511628211ull;
-    return h;
-}
 
 int Lit(const std::vector<uint32_t>& p) {
     return static_cast<int>(std::count_if(p.begin(), p.end(), [](uint32_t v) { return v != 0; }));
@@ -65,11 +72,107 @@ void Report(const char* what, const std::vector<double>& v, double goal) {
                 Percentile(v, 0.99), errSum / static_cast<double>(v.size()), Percentile(err, 0.99));
 }
 
+// CPU time of each thread of a process so far, in ns, by thread id.
+std::map<std::string, double> CpuNs(pid_t pid) {
+    std::map<std::string, double> ns;
+    std::error_code ec;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec)) {
+        std::ifstream stat(task.path() / "schedstat");
+        double onCpu = 0;
+        if (stat >> onCpu) ns[task.path().filename().string()] = onCpu;
+    }
+    return ns;
+}
+
+// The share of one core a process used from (cpu0, t0) to now, in percent.
+// A thread that ended meanwhile (the audio device's, given up when quiet)
+// takes its time with it; a new one counts from its start.
+double CpuShare(pid_t pid, const std::map<std::string, double>& cpu0, Clock::time_point t0) {
+    const double wallNs = std::chrono::duration<double, std::nano>(Clock::now() - t0).count();
+    double used = 0;
+    for (const auto& [tid, ns] : CpuNs(pid)) {
+        const auto before = cpu0.find(tid);
+        used += ns - (before == cpu0.end() ? 0 : before->second);
+    }
+    return wallNs > 0 ? 100.0 * used / wallNs : NAN;
+}
+
+struct Area {
+    int left, top, right, bottom;
+    bool Meets(const Area& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+};
+constexpr Area kPrompt{92, 200, 292, 223}, kCounter{136, 256, 248, 288}, kClient{0, 0, 385, 289};
+
+// The X server's reports of changes to a window's pixels, on a connection
+// of its own, each stamped when it arrives (the watcher sleeps in poll()
+// until then).
+class DamageWatch {
+public:
+    DamageWatch(const std::string& display, Window w) : d_(XOpenDisplay(display.c_str())) {
+        int error = 0;
+        if (!d_ || !XDamageQueryExtension(d_, &event_, &error)) return;
+        damage_ = XDamageCreate(d_, w, XDamageReportRawRectangles);
+        XSync(d_, False);
+    }
+    ~DamageWatch() {
+        if (damage_) XDamageDestroy(d_, damage_);
+        if (d_) XCloseDisplay(d_);
+    }
+    DamageWatch(const DamageWatch&) = delete;
+    DamageWatch& operator=(const DamageWatch&) = delete;
+    bool Ready() const { return damage_ != 0; }
+
+    // The moment of the next change that meets `area`, within timeoutMs.
+    std::optional<double> Next(const Area& area, double timeoutMs) {
+        const double deadline = Ms(Clock::now()) + timeoutMs;
+        for (;;) {
+            while (XPending(d_)) {
+                XEvent e;
+                XNextEvent(d_, &e);
+                if (e.type != event_ + XDamageNotify) continue;
+                const auto& n = reinterpret_cast<const XDamageNotifyEvent&>(e);
+                if (Area{n.area.x, n.area.y, n.area.x + n.area.width, n.area.y + n.area.height}.Meets(area))
+                    return Ms(Clock::now());
+            }
+            const double left = deadline - Ms(Clock::now());
+            if (left <= 0) return std::nullopt;
+            pollfd p{ConnectionNumber(d_), POLLIN, 0};
+            poll(&p, 1, static_cast<int>(std::ceil(left)));
+        }
+    }
+    // The starts of the frames drawn over `area` for `ms`: changes less than
+    // 20 ms after a frame's first belong to it.
+    std::vector<double> Frames(const Area& area, double ms) {
+        std::vector<double> starts;
+        const double end = Ms(Clock::now()) + ms;
+        for (double now; (now = Ms(Clock::now())) < end;) {
+            const std::optional<double> at = Next(area, end - now);
+            if (at && (starts.empty() || *at - starts.back() >= 20)) starts.push_back(*at);
+        }
+        return starts;
+    }
+    // Forgets the reports so far.
+    void Drain() {
+        XSync(d_, False);
+        while (XPending(d_)) {
+            XEvent e;
+            XNextEvent(d_, &e);
+        }
+    }
+
+private:
+    Display* d_;
+    int event_ = 0;
+    Damage damage_ = 0;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    const bool startupOnly = argc > 1 && std::string(argv[1]) == "--startup-only";
+    if (startupOnly) --argc, ++argv;
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s PROGRAM [runs] [seconds]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--startup-only] PROGRAM [runs] [seconds]\n", argv[0]);
         return 2;
     }
     const std::string program = argv[1];
@@ -78,7 +181,7 @@ int main(int argc, char** argv) {
     const bool wine = program.size() > 4 && program.substr(program.size() - 4) == ".exe";
     const std::string prefix = program.substr(0, program.find_last_of('/') + 1) + "wineprefix";
 
-    std::vector<double> periods, pressToScreen, ticks, toWindow, toPrompt, peakRss;
+    std::vector<double> periods, pressToScreen, ticks, toWindow, toPrompt, peakRss, idleCpu, playCpu;
     for (int run = 0; run < runs; ++run) {
         if (wine) [[maybe_unused]] int rc = std::system(("WINEPREFIX='" + prefix + "' wineserver -k 2>/dev/null").c_str());
         skr::e2e::XSession x;
@@ -87,58 +190,57 @@ int main(int argc, char** argv) {
         const bool started =
             wine ? x.Launch({"wine", program}, {"WINEPREFIX=" + prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="})
                  : x.Launch(program);
-        const Window w = started ? x.WaitForWindow("Skrundle ver.1.2.0", 60000) : 0;
+        const Window w = started ? x.WaitForWindow("Skrundle ver.1.2.0", 60000, 1) : 0;
         if (!w) {
             std::fprintf(stderr, "run %d: no window\n", run);
             continue;
         }
+        while (!x.Viewable(w)) std::this_thread::sleep_for(std::chrono::microseconds(250));
         toWindow.push_back(Ms(Clock::now()) - Ms(launched));
         // The blinking prompt (92, 200)-(292, 223).
         auto prompt = [&] { return x.CaptureArea(w, 92, 200, 200, 23); };
         while (Lit(prompt()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         toPrompt.push_back(Ms(Clock::now()) - Ms(launched));
-        uint64_t last = Digest(prompt());
-        double lastChange = -1;
-        for (const auto end = Clock::now() + std::chrono::seconds(seconds); Clock::now() < end;) {
-            const uint64_t d = Digest(prompt());
-            if (d != last) {
-                const double now = Ms(Clock::now());
-                if (lastChange >= 0) periods.push_back(now - lastChange);
-                lastChange = now;
-                last = d;
-            }
+        if (startupOnly) {
+            x.RequestClose(w);
+            x.WaitExit(20000);
+            continue;
         }
-        // Press to screen: the counter line (136, 256)-(248, 288) appears.
+        DamageWatch damage(x.DisplayName(), w);
+        if (!damage.Ready()) {
+            std::fprintf(stderr, "the X server reports no damage\n");
+            return 1;
+        }
+        std::this_thread::sleep_until(launched + std::chrono::seconds(4));
+        const pid_t pid = x.ProgramPid();
+        auto cpu0 = CpuNs(pid);
+        auto t0 = Clock::now();
+        damage.Drain();
+        const std::vector<double> blinks = damage.Frames(kPrompt, seconds * 1000.0);
+        for (size_t i = 1; i < blinks.size(); ++i) periods.push_back(blinks[i] - blinks[i - 1]);
+        if (!wine) idleCpu.push_back(CpuShare(pid, cpu0, t0));
+        // Press to screen: the counter line appears.
         x.MovePointer(w, 200, 100);
+        x.Sync();
+        damage.Drain();
+        // (From the press sent: the program may have drawn before a round
+        // trip to the server would return.)
+        const double pressed = Ms(Clock::now());
         x.SetButton(1, true);
-        x.Sync();  // the server has taken the press
-        const auto pressed = Clock::now();
-        while (Lit(x.CaptureArea(w, 136, 256, 112, 32)) == 0 && Clock::now() - pressed < std::chrono::seconds(5)) {
-        }
-        pressToScreen.push_back(Ms(Clock::now()) - Ms(pressed));
+        if (const std::optional<double> drawn = damage.Next(kCounter, 5000)) pressToScreen.push_back(*drawn - pressed);
         x.SetButton(1, false);
-        // The game tick, on the board (0, 0)-(384, 256), after the start's
-        // one-second wait.
+        // The game tick, after the start's one-second wait.
         std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-        auto board = [&] { return Digest(x.CaptureArea(w, 0, 0, 384, 256)); };
-        uint64_t lastBoard = board();
-        double lastBoardChange = -1;
-        for (const auto end = Clock::now() + std::chrono::seconds(seconds); Clock::now() < end;) {
-            const uint64_t d = board();
-            if (d == lastBoard) continue;
-            const double now = Ms(Clock::now());
-            // A figure keeps each frame for two ticks: a change 180 ms after
-            // the last is two periods.
-            const double gap = now - lastBoardChange;
-            const double periods = std::round(gap / 90.0);
-            if (lastBoardChange >= 0 && periods >= 1 && periods <= 2 && std::fabs(gap - 90.0 * periods) < 45)
-                ticks.push_back(gap / periods);
-            lastBoardChange = now;
-            lastBoard = d;
-        }
+        cpu0 = CpuNs(pid);
+        t0 = Clock::now();
+        damage.Drain();
+        const std::vector<double> frames = damage.Frames(kClient, seconds * 1000.0);
+        // (The first frame may be the start's own, drawn as its wait ends.)
+        for (size_t i = 2; i < frames.size(); ++i) ticks.push_back(frames[i] - frames[i - 1]);
         if (!wine) {
+            playCpu.push_back(CpuShare(pid, cpu0, t0));
             // VmHWM: the peak resident set of the process so far.
-            std::ifstream status("/proc/" + std::to_string(x.ProgramPid()) + "/status");
+            std::ifstream status("/proc/" + std::to_string(pid) + "/status");
             for (std::string line; std::getline(status, line);)
                 if (line.rfind("VmHWM:", 0) == 0) peakRss.push_back(std::atof(line.c_str() + 6) / 1024.0);
         }
@@ -152,5 +254,7 @@ int main(int argc, char** argv) {
     Report("start to window mapped (ms)", toWindow, 0.0);
     Report("start to prompt shown (ms)", toPrompt, 0.0);
     Report("peak RSS (MB)", peakRss, 0.0);
+    Report("CPU, prompt idle (% core)", idleCpu, 0.0);
+    Report("CPU, game in play (% core)", playCpu, 0.0);
     return 0;
 }

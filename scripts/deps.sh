@@ -3,6 +3,6 @@
 # are missing. Uses sudo only when not run as root.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev clang libclang-rt-14-dev
+          libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev libxdamage-dev clang libclang-rt-14-dev
           xvfb xauth x11-utils openbox imagemagick xdotool desktop-file-utils dpkg-dev)
 exec "$(dirname "$0")/need-packages.sh" "${packages[@]}"

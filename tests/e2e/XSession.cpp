@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -218,10 +219,11 @@ Window FindNamed(Display* d, Window parent, const std::string& name, int depth) 
 
 }  // namespace
 
-Window XSession::WaitForWindow(const std::string& name, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 50) {
+Window XSession::WaitForWindow(const std::string& name, int timeoutMs, int pollMs) {
+    pollMs = std::max(pollMs, 1);
+    for (int waited = 0; waited <= timeoutMs; waited += pollMs) {
         if (const Window w = FindNamed(display_, DefaultRootWindow(display_), name, 2)) return w;
-        Sleep(50);
+        Sleep(pollMs);
     }
     return 0;
 }

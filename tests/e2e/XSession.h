@@ -45,8 +45,9 @@ public:
     bool Launch(const std::vector<std::string>& args, const std::vector<std::string>& env);
     // Presses and releases a key (an X keysym name such as "Return").
     void PressKey(const char* keysym);
-    // Waits for a top-level window with that title (UTF-8); 0 when none appeared.
-    Window WaitForWindow(const std::string& name, int timeoutMs);
+    // Waits for a top-level window with that title (UTF-8), looking every
+    // pollMs; 0 when none appeared.
+    Window WaitForWindow(const std::string& name, int timeoutMs, int pollMs = 50);
     // Client size and position on the screen.
     bool Geometry(Window w, int& x, int& y, int& width, int& height);
     // The window's client pixels as 0x00RRGGBB.
