@@ -18,12 +18,19 @@
 
 namespace skr::e2e {
 
-AudioTap::AudioTap() {
+AudioTap::AudioTap(Output output) : output_(output) {
     char dir[] = "/tmp/skr_audio_XXXXXX";
     if (!mkdtemp(dir)) return;
     dir_ = dir;
     fifo_ = dir_ + "/out.raw";
     if (mkfifo(fifo_.c_str(), 0600) != 0 || pipe(stop_) != 0) return;
+    if (output_ == Output::AlsaFile) {
+        // The default device converts whatever it is given to the clips' own
+        // format and writes it, unpaced, to the FIFO.
+        std::ofstream(dir_ + "/.asoundrc") << "pcm.!default {\n  type plug\n  slave { pcm \"tap\" format S16_LE rate "
+                                           << int(kRate) << " channels 1 }\n}\npcm.tap {\n  type file\n"
+                                           << "  slave.pcm \"null\"\n  file \"" << fifo_ << "\"\n  format \"raw\"\n}\n";
+    }
     reader_ = std::thread([this] { Read(); });
 }
 
@@ -41,6 +48,7 @@ AudioTap::~AudioTap() {
 }
 
 std::vector<std::string> AudioTap::Env() const {
+    if (output_ == Output::AlsaFile) return {"HOME=" + dir_};
     return {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + fifo_};
 }
 
@@ -94,8 +102,10 @@ std::vector<double> AudioTap::Onsets(const std::vector<int16_t>& clip) const {
         auto s = std::upper_bound(stamps_.begin(), stamps_.end(), first,
                                   [](size_t v, const std::pair<size_t, double>& e) { return v < e.first; });
         if (s != stamps_.begin()) {
+            const auto& [pieceStart, arrived] = *std::prev(s);
             const size_t pieceEnd = s == stamps_.end() ? stream_.size() : s->first;
-            at.push_back(std::prev(s)->second - double(pieceEnd - first) * 1000.0 / kRate);
+            at.push_back(output_ == Output::SdlDisk ? arrived - double(pieceEnd - first) * 1000.0 / kRate
+                                                    : arrived + double(first - pieceStart) * 1000.0 / kRate);
         }
         it += static_cast<std::ptrdiff_t>(needle.size());
     }

@@ -1,11 +1,15 @@
-// The sound a program under test produces, captured as it leaves the mixer:
-// SDL's file-writing audio driver writes into a FIFO that a thread of the
-// test reads, stamping each piece with the moment it arrived. The driver
-// mixes one buffer per buffer period, paced like a sound card, but its file
-// is buffered: a piece arrives when its last sample was mixed. A sample's
-// moment is therefore its piece's arrival less the samples after it, at the
-// device's rate (NowMs() time, within a few ms). The device may be closed
-// and opened again; the stream goes on.
+// The sound a program under test produces, captured as it leaves its mixer
+// into a FIFO that a thread of the test reads, stamping each piece with the
+// moment it arrived. Two outputs write there:
+//   - SDL's file-writing audio driver (the Linux program): it mixes one
+//     buffer per buffer period, paced like a sound card, but its file is
+//     buffered, so a piece arrives when its last sample was mixed. A
+//     sample's moment is its piece's arrival less the samples after it.
+//   - ALSA's file plugin, converting to the same format (Wine's sound): each
+//     piece arrives as it is handed to the output and starts sounding then.
+//     A sample's moment is its piece's arrival plus the samples before it.
+// Moments are NowMs() times, within a few ms. The device may be closed and
+// opened again; the stream goes on.
 #pragma once
 
 #include <cstdint>
@@ -18,15 +22,17 @@ namespace skr::e2e {
 
 class AudioTap {
 public:
-    AudioTap();
+    enum class Output { SdlDisk, AlsaFile };
+    explicit AudioTap(Output output);
     ~AudioTap();
     AudioTap(const AudioTap&) = delete;
     AudioTap& operator=(const AudioTap&) = delete;
 
     bool Ready() const { return reader_.joinable(); }
-    // The environment that sends an SDL program's sound here.
+    // The environment that sends the program's sound here (for ALSA, a home
+    // of the tap's own holding the ALSA configuration).
     std::vector<std::string> Env() const;
-    // The rate of the captured stream: the SDL voice's device format.
+    // The rate of the captured stream (mono, 16-bit): the program's clips'.
     static constexpr double kRate = 22050;
     // The moments at which the clip (mono 16-bit samples) began to sound:
     // wherever its first loud samples appear in the stream.
@@ -36,6 +42,7 @@ public:
 private:
     void Read();
 
+    Output output_;
     std::string dir_, fifo_;
     int stop_[2] = {-1, -1};
     mutable std::mutex mutex_;

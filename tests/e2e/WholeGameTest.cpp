@@ -112,7 +112,7 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager, const AudioTap* t
 TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
-    AudioTap tap;
+    AudioTap tap(AudioTap::Output::SdlDisk);
     ASSERT_TRUE(tap.Ready());
     ASSERT_TRUE(x.Launch({ProgramUnderTest()}, WithLeaksUnchecked(tap.Env())));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
@@ -126,7 +126,7 @@ TEST(WholeGame, TheLinuxProgramIsPlayedThroughUnderAWindowManager) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
-    AudioTap tap;
+    AudioTap tap(AudioTap::Output::SdlDisk);
     ASSERT_TRUE(tap.Ready());
     ASSERT_TRUE(x.Launch({ProgramUnderTest()}, WithLeaksUnchecked(tap.Env())));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
@@ -142,8 +142,11 @@ TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAndAWindowManager) {
     const std::string exe = SKRUNDLE_WIN32_PROGRAM;
     if (!fs::exists(exe)) GTEST_SKIP() << exe << " is not built (scripts/win32.sh builds it)";
     const fs::path prefix = fs::path(exe).parent_path() / "wineprefix";
-    const std::vector<std::string> env = {"WINEPREFIX=" + prefix.string(), "WINEARCH=win64", "WINEDEBUG=-all",
-                                          "WINEDLLOVERRIDES=mscoree,mshtml="};
+    AudioTap tap(AudioTap::Output::AlsaFile);
+    ASSERT_TRUE(tap.Ready());
+    std::vector<std::string> env = {"WINEPREFIX=" + prefix.string(), "WINEARCH=win64", "WINEDEBUG=-all",
+                                    "WINEDLLOVERRIDES=mscoree,mshtml="};
+    for (const std::string& e : tap.Env()) env.push_back(e);
     const std::string stop = "WINEPREFIX='" + prefix.string() + "' wineserver -k >/dev/null 2>&1; WINEPREFIX='" +
                              prefix.string() + "' wineserver -w >/dev/null 2>&1";
     [[maybe_unused]] int rc = std::system(stop.c_str());
@@ -155,7 +158,7 @@ TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAndAWindowManager) {
         const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 60000);
         ASSERT_NE(w, 0u);
         x.Focus(w);
-        CheckWholeGame(x, w, true);
+        CheckWholeGame(x, w, true, &tap);
         x.RequestClose(w);
         EXPECT_EQ(x.WaitExit(20000), 0);
     }
