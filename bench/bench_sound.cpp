@@ -123,8 +123,11 @@ void BM_SdlVoicePlay(benchmark::State& state) {
 BENCHMARK(BM_SdlVoicePlay);
 
 // From Play to the first samples of the clip taken by the mixer, with the
-// disk driver paced at one buffer period per buffer like a sound card.
+// disk driver paced at one buffer period per buffer like a sound card: on
+// an open device (argument 0), and (1) after the voice has been quiet long
+// enough to give its device up, so that Play opens it again first.
 void BM_SdlVoicePlayToMixer(benchmark::State& state) {
+    const bool afterQuiet = state.range(0) != 0;
     DiskVoice disk(nullptr);
     if (!disk.voice.IsOpen()) {
         state.SkipWithError("no audio device");
@@ -132,6 +135,11 @@ void BM_SdlVoicePlayToMixer(benchmark::State& state) {
     }
     const std::vector<uint8_t> clip = Clip(45933);
     for (auto _ : state) {
+        if (afterQuiet) {
+            disk.voice.Stop();
+            disk.voice.CloseWhenQuiet(SDL_GetTicks() + platform::SdlVoice::kQuietCloseMs + 1000);
+            if (disk.voice.IsOpen()) state.SkipWithError("the quiet device stayed open");
+        }
         const uint64_t started = disk.voice.ClipsStarted();
         const auto t0 = std::chrono::steady_clock::now();
         disk.voice.Play(clip.data(), clip.size());
@@ -139,33 +147,10 @@ void BM_SdlVoicePlayToMixer(benchmark::State& state) {
         const auto t1 = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
         // Land the next request at a different point of the buffer period.
-        std::this_thread::sleep_for(std::chrono::microseconds(1700 + 3100 * (state.iterations() % 4)));
+        if (!afterQuiet) std::this_thread::sleep_for(std::chrono::microseconds(1700 + 3100 * (state.iterations() % 4)));
     }
 }
-BENCHMARK(BM_SdlVoicePlayToMixer)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
-
-// The same when the voice has been quiet long enough to give its device up:
-// Play opens the device again before the clip can start.
-void BM_SdlVoicePlayToMixer_AfterQuiet(benchmark::State& state) {
-    DiskVoice disk(nullptr);
-    if (!disk.voice.IsOpen()) {
-        state.SkipWithError("no audio device");
-        return;
-    }
-    const std::vector<uint8_t> clip = Clip(2205);
-    for (auto _ : state) {
-        disk.voice.Stop();
-        disk.voice.CloseWhenQuiet(SDL_GetTicks() + platform::SdlVoice::kQuietCloseMs + 1000);
-        if (disk.voice.IsOpen()) state.SkipWithError("the quiet device stayed open");
-        const uint64_t started = disk.voice.ClipsStarted();
-        const auto t0 = std::chrono::steady_clock::now();
-        disk.voice.Play(clip.data(), clip.size());
-        while (disk.voice.ClipsStarted() == started) std::this_thread::yield();
-        const auto t1 = std::chrono::steady_clock::now();
-        state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
-    }
-}
-BENCHMARK(BM_SdlVoicePlayToMixer_AfterQuiet)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SdlVoicePlayToMixer)->Arg(0)->Arg(1)->UseManualTime()->Iterations(60)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
