@@ -102,10 +102,19 @@ std::vector<double> AudioTap::Onsets(const std::vector<int16_t>& clip) const {
         auto s = std::upper_bound(stamps_.begin(), stamps_.end(), first,
                                   [](size_t v, const std::pair<size_t, double>& e) { return v < e.first; });
         if (s != stamps_.begin()) {
-            const auto& [pieceStart, arrived] = *std::prev(s);
+            const auto piece = std::prev(s);
+            const auto& [pieceStart, arrived] = *piece;
             const size_t pieceEnd = s == stamps_.end() ? stream_.size() : s->first;
-            at.push_back(output_ == Output::SdlDisk ? arrived - double(pieceEnd - first) * 1000.0 / kRate
-                                                    : arrived + double(first - pieceStart) * 1000.0 / kRate);
+            // Milliseconds a sample: the writer's own pace where the piece
+            // follows another without a pause (SDL's disk driver runs a few
+            // per cent fast), else the nominal rate.
+            double msPerSample = 1000.0 / kRate;
+            if (piece != stamps_.begin() && pieceEnd > pieceStart) {
+                const double gap = arrived - std::prev(piece)->second;
+                if (gap < 1.5 * double(pieceEnd - pieceStart) * msPerSample) msPerSample = gap / double(pieceEnd - pieceStart);
+            }
+            at.push_back(output_ == Output::SdlDisk ? arrived - double(pieceEnd - first) * msPerSample
+                                                    : arrived + double(first - pieceStart) * msPerSample);
         }
         it += static_cast<std::ptrdiff_t>(needle.size());
     }
