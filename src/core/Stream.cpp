@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/ByteOrder.h"
 #include "core/Exception.h"
 
 namespace skr {
@@ -24,13 +25,19 @@ uint8_t TStream::ReadU8() {
 uint16_t TStream::ReadU16() {
     uint8_t b[2];
     ReadBuffer(b, 2);
-    return static_cast<uint16_t>(b[0] | b[1] << 8);
+    return LoadLE16(b);
 }
 
 uint32_t TStream::ReadU32() {
     uint8_t b[4];
     ReadBuffer(b, 4);
-    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+    return LoadLE32(b);
+}
+
+void TStream::WriteU32(uint32_t v) {
+    uint8_t b[4];
+    StoreLE32(b, v);
+    WriteBuffer(b, 4);
 }
 
 void TStream::CopyFrom(TStream& source, size_t n) {

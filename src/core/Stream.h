@@ -27,6 +27,7 @@ public:
     uint8_t ReadU8();
     uint16_t ReadU16();
     uint32_t ReadU32();
+    void WriteU32(uint32_t v);  // little-endian; EWriteError when short
     // Copies n bytes from source's current position; n == 0 copies the rest.
     void CopyFrom(TStream& source, size_t n);
 };

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "base/ByteOrder.h"
 #include "core/Exception.h"
 #include "core/Text.h"
 #include "formdef/ValueTags.h"
@@ -16,12 +17,8 @@ struct Bytes {
     std::span<const uint8_t> b;
     bool Has(size_t at, size_t n) const { return at <= b.size() && n <= b.size() - at; }
     uint32_t U8(size_t at) const { return Has(at, 1) ? b[at] : 0; }
-    uint32_t U16(size_t at) const { return Has(at, 2) ? b[at] | b[at + 1] << 8 : 0; }
-    uint32_t U32(size_t at) const {
-        return Has(at, 4) ? uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-                                uint32_t(b[at + 3]) << 24
-                          : 0;
-    }
+    uint32_t U16(size_t at) const { return Has(at, 2) ? LoadLE16(b.data() + at) : 0; }
+    uint32_t U32(size_t at) const { return Has(at, 4) ? LoadLE32(b.data() + at) : 0; }
     uint32_t BE16(size_t at) const { return Has(at, 2) ? b[at] << 8 | b[at + 1] : 0; }
     bool Is(size_t at, std::string_view s) const {
         return Has(at, s.size()) && std::equal(s.begin(), s.end(), b.begin() + static_cast<ptrdiff_t>(at));

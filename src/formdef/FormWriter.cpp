@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/ByteOrder.h"
 #include "core/Component.h"
 #include "core/Exception.h"
 #include "core/Filer.h"
@@ -93,8 +94,11 @@ private:
         const auto* b = static_cast<const uint8_t*>(p);
         out_.insert(out_.end(), b, b + n);
     }
+    // The low n bytes of v (1, 2, 4 or 8), least significant first.
     void Fixed(uint64_t v, int n) {
-        for (int i = 0; i < n; ++i) Byte(static_cast<uint8_t>(v >> (8 * i)));
+        uint8_t b[8];
+        StoreLE64(b, v);
+        Bytes(b, static_cast<size_t>(n));
     }
     void U32(uint32_t v) { Fixed(v, 4); }
     void ShortString(std::string_view s) {

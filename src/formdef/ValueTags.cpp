@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "base/ByteOrder.h"
 #include "core/Exception.h"
 #include "core/Text.h"
 #include "formdef/Messages.h"
@@ -26,9 +27,8 @@ std::string_view ValueTypeName(TValueType type) noexcept {
 void ThrowInvalidValue() { throw EReadError(msg::InvalidPropertyValue); }
 
 double ExtendedToDouble(const uint8_t b[10]) noexcept {
-    uint64_t mant = 0;
-    for (int i = 7; i >= 0; --i) mant = mant << 8 | b[i];
-    const unsigned se = b[8] | b[9] << 8;
+    const uint64_t mant = LoadLE64(b);
+    const unsigned se = LoadLE16(b + 8);
     const bool negative = se & 0x8000;
     const int exp = static_cast<int>(se & 0x7FFF);
     double v;
@@ -58,19 +58,17 @@ void DoubleToExtended(double value, uint8_t b[10]) noexcept {
         mant = static_cast<uint64_t>(std::ldexp(m, 64));
         exp = static_cast<unsigned>(e - 1 + 16383);
     }
-    for (int i = 0; i < 8; ++i) b[i] = static_cast<uint8_t>(mant >> (8 * i));
-    const unsigned se = exp | (negative ? 0x8000u : 0u);
-    b[8] = static_cast<uint8_t>(se);
-    b[9] = static_cast<uint8_t>(se >> 8);
+    StoreLE64(b, mant);
+    StoreLE16(b + 8, static_cast<uint16_t>(exp | (negative ? 0x8000u : 0u)));
 }
 
 std::string WideToShiftJis(std::span<const uint8_t> w) {
     std::string utf8;
     const size_t units = w.size() / 2;
     for (size_t i = 0; i < units; ++i) {
-        uint32_t cp = w[2 * i] | w[2 * i + 1] << 8;
+        uint32_t cp = LoadLE16(w.data() + 2 * i);
         if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units) {
-            const uint32_t lo = w[2 * i + 2] | w[2 * i + 3] << 8;
+            const uint32_t lo = LoadLE16(w.data() + 2 * i + 2);
             if (lo >= 0xDC00 && lo < 0xE000) {
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
                 ++i;
@@ -98,23 +96,21 @@ uint8_t TTagCursor::U8() {
 
 uint16_t TTagCursor::U16() {
     Need(2);
-    const uint16_t v = static_cast<uint16_t>(bytes_[pos_] | bytes_[pos_ + 1] << 8);
+    const uint16_t v = LoadLE16(bytes_.data() + pos_);
     pos_ += 2;
     return v;
 }
 
 uint32_t TTagCursor::U32() {
     Need(4);
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | bytes_[pos_ + i];
+    const uint32_t v = LoadLE32(bytes_.data() + pos_);
     pos_ += 4;
     return v;
 }
 
 uint64_t TTagCursor::U64() {
     Need(8);
-    uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = v << 8 | bytes_[pos_ + i];
+    const uint64_t v = LoadLE64(bytes_.data() + pos_);
     pos_ += 8;
     return v;
 }

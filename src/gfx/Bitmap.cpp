@@ -57,9 +57,7 @@ void TBitmap::ReadData(TStream& stream) {
 void TBitmap::WriteData(TStream& stream) const {
     TMemoryStream file;
     if (!Empty()) SaveToStream(file);
-    const uint32_t n = static_cast<uint32_t>(file.Size());
-    const uint8_t len[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-    stream.WriteBuffer(len, 4);
+    stream.WriteU32(static_cast<uint32_t>(file.Size()));
     stream.WriteBuffer(file.Memory(), file.Size());
 }
 

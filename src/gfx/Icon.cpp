@@ -2,12 +2,13 @@
 
 #include <cstdlib>
 
-#include "core/Bytes.h"
+#include "base/ByteOrder.h"
 #include "core/Exception.h"
 #include "core/Filer.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Canvas.h"
+#include "gfx/Dib.h"
 
 namespace skr {
 
@@ -53,8 +54,8 @@ void TIcon::ReadData(TStream& stream) {
     std::vector<Entry> entries;
     if (!bytes.empty()) {
         if (bytes.size() < 6) Truncated();
-        if (U16(bytes.data() + 2) > 1) Invalid();  // 2 is a cursor
-        const size_t count = U16(bytes.data() + 4);
+        if (LoadLE16(bytes.data() + 2) > 1) Invalid();  // 2 is a cursor
+        const size_t count = LoadLE16(bytes.data() + 4);
         if (6 + 16 * count > bytes.size()) Truncated();
         entries.reserve(count);
         for (size_t i = 0; i < count; ++i) {
@@ -62,14 +63,14 @@ void TIcon::ReadData(TStream& stream) {
             Entry e;
             e.width = d[0] ? d[0] : 256;
             e.height = d[1] ? d[1] : 256;
-            e.size = U32(d + 8);
-            e.offset = U32(d + 12);
+            e.size = LoadLE32(d + 8);
+            e.offset = LoadLE32(d + 12);
             if (e.offset > bytes.size() || e.size > bytes.size() - e.offset) Truncated();
             // The depth: the image's own header is the reliable source;
             // directories often leave the bit count 0 (colour count only).
             const uint8_t* img = bytes.data() + e.offset;
-            if (e.size >= 16 && !IsPng(img, e.size)) e.bits = U16(img + 14);
-            else if (U16(d + 6)) e.bits = U16(d + 6);
+            if (e.size >= 16 && !IsPng(img, e.size)) e.bits = LoadLE16(img + 14);
+            else if (LoadLE16(d + 6)) e.bits = LoadLE16(d + 6);
             else if (d[2] == 2) e.bits = 1;
             else if (d[2] == 16) e.bits = 4;
             else e.bits = 8;
@@ -154,59 +155,30 @@ std::vector<uint32_t> TIcon::DecodeImage(int index, int& w, int& h) const {
     const uint8_t* img = data_.data() + e.offset;  // offset and size checked at load
     const uint64_t n = e.size;
     if (IsPng(img, n)) Invalid();  // PNG-compressed images are not decoded
-    if (n < 40) Truncated();
-    const uint32_t headerSize = U32(img);
-    if (headerSize < 40) Invalid();
-    const int64_t width = static_cast<int32_t>(U32(img + 4));
-    const int64_t height = static_cast<int32_t>(U32(img + 8)) / 2;  // colour and mask halves
-    const unsigned bpp = U16(img + 14);
-    const uint32_t compression = U32(img + 16);
-    const uint32_t colorsUsed = U32(img + 32);
-    if (width <= 0 || height <= 0 || width > kMaxIconSide || height > kMaxIconSide) Invalid();
-    if (compression != 0) Invalid();
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32) Invalid();
-
-    uint32_t palette[256] = {};
-    uint64_t pos = headerSize;
-    if (pos > n) Truncated();
-    if (bpp <= 8) {
-        const uint64_t maxEntries = 1u << bpp;
-        const uint64_t entries = colorsUsed ? colorsUsed : maxEntries;
-        if (pos + 4 * entries > n) Truncated();
-        for (uint64_t c = 0; c < entries && c < maxEntries; ++c) {
-            const uint8_t* p = img + pos + 4 * c;
-            palette[c] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-        }
-        pos += 4 * entries;
-    }
-    const uint64_t xorStride = (uint64_t(width) * bpp + 31) / 32 * 4;
-    const uint64_t andStride = (uint64_t(width) + 31) / 32 * 4;
-    const uint64_t xorStart = pos, andStart = pos + xorStride * height;
+    static constexpr DibRules kRules{.invalid = kInvalidIcon, .maxSide = kMaxIconSide, .coreHeader = false,
+                                     .sixteenBits = false, .planesOfOne = false, .colourAndMask = true};
+    const DibHeader dib = ReadDibHeader(img, n, kRules);
+    const uint64_t andStride = (uint64_t(dib.width) + 31) / 32 * 4;
+    const uint64_t xorStart = dib.tableEnd, andStart = xorStart + dib.stride * uint64_t(dib.height);
     if (andStart > n) Truncated();
     // A 32-bit image carries its own alpha and may leave the mask out.
-    const bool hasMask = andStart + andStride * height <= n;
-    if (!hasMask && bpp != 32) Truncated();
+    const bool hasMask = andStart + andStride * uint64_t(dib.height) <= n;
+    const bool bpp32 = dib.bitsPerPixel == 32;
+    if (!hasMask && !bpp32) Truncated();
 
-    w = static_cast<int>(width);
-    h = static_cast<int>(height);
+    w = dib.width;
+    h = dib.height;
     std::vector<uint32_t> out(static_cast<size_t>(w) * h);
     bool anyAlpha = false;
     for (int y = 0; y < h; ++y) {
-        const uint8_t* in = img + xorStart + xorStride * static_cast<uint64_t>(h - 1 - y);
         uint32_t* px = out.data() + static_cast<size_t>(y) * w;
+        UnpackDibRow(dib, img + xorStart + dib.stride * static_cast<uint64_t>(h - 1 - y), px);
         for (int x = 0; x < w; ++x) {
-            uint32_t c = 0;
-            switch (bpp) {
-                case 1: c = palette[(in[x >> 3] >> (7 - (x & 7))) & 1]; break;
-                case 4: c = palette[(in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-                case 8: c = palette[in[x]]; break;
-                case 24: c = uint32_t(in[3 * x + 2]) << 16 | uint32_t(in[3 * x + 1]) << 8 | in[3 * x]; break;
-                case 32: c = U32(in + 4 * x); anyAlpha |= (c >> 24) != 0; break;
-            }
-            px[x] = bpp == 32 ? c : (c | 0xFF000000u);
+            if (bpp32) anyAlpha |= (px[x] >> 24) != 0;
+            else px[x] |= 0xFF000000u;
         }
     }
-    if (bpp == 32 && anyAlpha) return out;
+    if (bpp32 && anyAlpha) return out;
     for (int y = 0; y < h; ++y) {
         const uint8_t* mask = hasMask ? img + andStart + andStride * static_cast<uint64_t>(h - 1 - y) : nullptr;
         uint32_t* px = out.data() + static_cast<size_t>(y) * w;

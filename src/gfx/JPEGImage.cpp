@@ -178,9 +178,7 @@ void TJPEGImage::ReadData(TStream& stream) {
 }
 
 void TJPEGImage::WriteData(TStream& stream) const {
-    const uint32_t n = static_cast<uint32_t>(data_.size());
-    const uint8_t len[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-    stream.WriteBuffer(len, 4);
+    stream.WriteU32(static_cast<uint32_t>(data_.size()));
     stream.WriteBuffer(data_.data(), data_.size());
 }
 

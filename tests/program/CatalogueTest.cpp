@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "base/ByteOrder.h"
 #include "app/Image.h"
 #include "app/Timer.h"
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
-#include "core/Bytes.h"
 #include "game/Unit1.h"
 #include "gfx/Graphics.h"
 #include "platform/Resources.h"
@@ -58,11 +58,11 @@ public:
             p.tag = U8();
             switch (p.tag) {
                 case 2: p.value = std::to_string(int8_t(U8())); break;
-                case 3: p.value = std::to_string(int16_t(U16(&b_.at(pos)))); pos += 2; break;
+                case 3: p.value = std::to_string(int16_t(LoadLE16(&b_.at(pos)))); pos += 2; break;
                 case 6: case 7: p.value = Short(); break;
                 case 8: p.value = "False"; break;
                 case 10: {
-                    const uint32_t n = U32(&b_.at(pos));
+                    const uint32_t n = LoadLE32(&b_.at(pos));
                     pos += 4;
                     p.binary.assign(b_.begin() + static_cast<long>(pos), b_.begin() + static_cast<long>(pos + n));
                     pos += n;
@@ -177,24 +177,24 @@ TEST_F(Catalogue, TheIconIsTheProgramsOwnAndLaidOutAsListed) {
     ASSERT_EQ(mainIcon.size(), ico.size());
     EXPECT_TRUE(std::equal(ico.begin(), ico.begin() + 10, mainIcon.begin()));
     EXPECT_TRUE(std::equal(ico.begin() + 14, ico.end(), mainIcon.begin() + 14));
-    const uint16_t planes = U16(&mainIcon[10]), bits = U16(&mainIcon[12]);
+    const uint16_t planes = LoadLE16(&mainIcon[10]), bits = LoadLE16(&mainIcon[12]);
     EXPECT_TRUE((planes == 0 && bits == 0) || (planes == 1 && bits == 4)) << planes << " planes, " << bits << " bits";
-    EXPECT_EQ(U16(&ico[0]), 0);
-    EXPECT_EQ(U16(&ico[2]), 1);
-    EXPECT_EQ(U16(&ico[4]), 1);
+    EXPECT_EQ(LoadLE16(&ico[0]), 0);
+    EXPECT_EQ(LoadLE16(&ico[2]), 1);
+    EXPECT_EQ(LoadLE16(&ico[4]), 1);
     EXPECT_EQ(std::vector<uint8_t>(ico.begin() + 6, ico.begin() + 10), (std::vector<uint8_t>{32, 32, 16, 0}));
-    EXPECT_EQ(U16(&ico[10]), 0);
-    EXPECT_EQ(U16(&ico[12]), 0);
-    EXPECT_EQ(U32(&ico[14]), 744u);
-    EXPECT_EQ(U32(&ico[18]), 22u);
+    EXPECT_EQ(LoadLE16(&ico[10]), 0);
+    EXPECT_EQ(LoadLE16(&ico[12]), 0);
+    EXPECT_EQ(LoadLE32(&ico[14]), 744u);
+    EXPECT_EQ(LoadLE32(&ico[18]), 22u);
     const uint8_t* h = &ico[22];
-    EXPECT_EQ(U32(h), 40u);
-    EXPECT_EQ(U32(h + 4), 32u);
-    EXPECT_EQ(U32(h + 8), 64u);
-    EXPECT_EQ(U16(h + 12), 1);
-    EXPECT_EQ(U16(h + 14), 4);
-    EXPECT_EQ(U32(h + 16), 0u);
-    EXPECT_EQ(U32(h + 20), 640u);
+    EXPECT_EQ(LoadLE32(h), 40u);
+    EXPECT_EQ(LoadLE32(h + 4), 32u);
+    EXPECT_EQ(LoadLE32(h + 8), 64u);
+    EXPECT_EQ(LoadLE16(h + 12), 1);
+    EXPECT_EQ(LoadLE16(h + 14), 4);
+    EXPECT_EQ(LoadLE32(h + 16), 0u);
+    EXPECT_EQ(LoadLE32(h + 20), 640u);
     EXPECT_EQ(22u + 40 + 64 + 512 + 128, ico.size());
 }
 
@@ -211,28 +211,28 @@ TEST_F(Catalogue, SpriteStripsKeepTheirHeadersAndColourTables) {
         SCOPED_TRACE(f.name);
         const std::vector<uint8_t>& d = Get(f.name, "Bitmap.Data").binary;
         ASSERT_EQ(d.size(), f.size + 4);
-        EXPECT_EQ(U32(&d[0]), f.size);
+        EXPECT_EQ(LoadLE32(&d[0]), f.size);
         const uint8_t* b = &d[4];
         EXPECT_EQ(b[0], 'B');
         EXPECT_EQ(b[1], 'M');
-        EXPECT_EQ(U32(b + 2), f.size);
-        EXPECT_EQ(U32(b + 6), 0u);
-        EXPECT_EQ(U32(b + 10), f.offset);
-        EXPECT_EQ(U32(b + 14), 40u);
-        EXPECT_EQ(U32(b + 18), f.w);
-        EXPECT_EQ(U32(b + 22), f.h);
-        EXPECT_EQ(U16(b + 26), 1);
-        EXPECT_EQ(U16(b + 28), f.bpp);
-        EXPECT_EQ(U32(b + 30), 0u);
+        EXPECT_EQ(LoadLE32(b + 2), f.size);
+        EXPECT_EQ(LoadLE32(b + 6), 0u);
+        EXPECT_EQ(LoadLE32(b + 10), f.offset);
+        EXPECT_EQ(LoadLE32(b + 14), 40u);
+        EXPECT_EQ(LoadLE32(b + 18), f.w);
+        EXPECT_EQ(LoadLE32(b + 22), f.h);
+        EXPECT_EQ(LoadLE16(b + 26), 1);
+        EXPECT_EQ(LoadLE16(b + 28), f.bpp);
+        EXPECT_EQ(LoadLE32(b + 30), 0u);
         const uint32_t row = (f.w * f.bpp + 31) / 32 * 4;
         EXPECT_EQ(f.offset + row * f.h, f.size);
-        EXPECT_EQ(U32(b + 38), f.ppm);
-        EXPECT_EQ(U32(b + 42), f.ppm);
-        EXPECT_EQ(U32(b + 46), f.used);
+        EXPECT_EQ(LoadLE32(b + 38), f.ppm);
+        EXPECT_EQ(LoadLE32(b + 42), f.ppm);
+        EXPECT_EQ(LoadLE32(b + 46), f.used);
         if (f.used) {
-            EXPECT_EQ(U32(b + 50), f.used);
+            EXPECT_EQ(LoadLE32(b + 50), f.used);
         }
-        for (size_t i = 0; i < f.table.size(); ++i) EXPECT_EQ(U32(b + 54 + 4 * i) & 0xFFFFFF, f.table[i]) << i;
+        for (size_t i = 0; i < f.table.size(); ++i) EXPECT_EQ(LoadLE32(b + 54 + 4 * i) & 0xFFFFFF, f.table[i]) << i;
         EXPECT_EQ(f.offset, 54 + 4 * (f.bpp == 8 ? 256u : f.used ? f.used : 16u));
         // The bottom-left pixel is palette entry 0, black.
         const uint8_t first = b[f.offset];
@@ -248,7 +248,7 @@ TEST_F(Catalogue, PicturesAreBaselineJfifWithRestartIntervals) {
         const std::vector<uint8_t>& d = Get(pictures[i], "Picture.Data").binary;
         ASSERT_EQ(d.size(), 15u + jpegLength[i]);
         EXPECT_EQ(std::string(d.begin(), d.begin() + 11), "\x0ATJPEGImage");
-        EXPECT_EQ(U32(&d[11]), jpegLength[i]);
+        EXPECT_EQ(LoadLE32(&d[11]), jpegLength[i]);
         const uint8_t* j = &d[15];
         const size_t n = jpegLength[i];
         EXPECT_EQ(j[0], 0xFF);
@@ -302,24 +302,24 @@ TEST_F(Catalogue, SoundClipsArePcmMonoWithTheListedChunks) {
         const std::vector<uint8_t>& w = Get(f.name, "Wave.Data").binary;
         ASSERT_EQ(w.size(), f.riff + 8);
         EXPECT_EQ(std::string(w.begin(), w.begin() + 4), "RIFF");
-        EXPECT_EQ(U32(&w[4]), f.riff);
+        EXPECT_EQ(LoadLE32(&w[4]), f.riff);
         EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
-        EXPECT_EQ(U32(&w[16]), 16u);
-        EXPECT_EQ(U16(&w[20]), 1);
-        EXPECT_EQ(U16(&w[22]), 1);
-        EXPECT_EQ(U32(&w[24]), 22050u);
-        EXPECT_EQ(U32(&w[28]), 44100u);
-        EXPECT_EQ(U16(&w[32]), 2);
-        EXPECT_EQ(U16(&w[34]), 16);
+        EXPECT_EQ(LoadLE32(&w[16]), 16u);
+        EXPECT_EQ(LoadLE16(&w[20]), 1);
+        EXPECT_EQ(LoadLE16(&w[22]), 1);
+        EXPECT_EQ(LoadLE32(&w[24]), 22050u);
+        EXPECT_EQ(LoadLE32(&w[28]), 44100u);
+        EXPECT_EQ(LoadLE16(&w[32]), 2);
+        EXPECT_EQ(LoadLE16(&w[34]), 16);
         size_t at = 36;
         if (f.fact) {
             EXPECT_EQ(std::string(w.begin() + 36, w.begin() + 40), "fact");
-            EXPECT_EQ(U32(&w[40]), 4u);
-            EXPECT_EQ(U32(&w[44]), f.data / 2);
+            EXPECT_EQ(LoadLE32(&w[40]), 4u);
+            EXPECT_EQ(LoadLE32(&w[44]), f.data / 2);
             at = 48;
         }
         EXPECT_EQ(std::string(w.begin() + long(at), w.begin() + long(at) + 4), "data");
-        EXPECT_EQ(U32(&w[at + 4]), f.data);
+        EXPECT_EQ(LoadLE32(&w[at + 4]), f.data);
         EXPECT_EQ(at + 8 + f.data, w.size());  // nothing follows the data chunk
     }
 }

@@ -74,9 +74,7 @@ void Build(TForm1& form, const std::string& assets) {
         TMemoryStream payload;
         const uint8_t kind[] = {10, 'T', 'J', 'P', 'E', 'G', 'I', 'm', 'a', 'g', 'e'};
         payload.WriteBuffer(kind, sizeof kind);
-        const uint32_t n = static_cast<uint32_t>(jpeg.size());
-        const uint8_t length[] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-        payload.WriteBuffer(length, 4);
+        payload.WriteU32(static_cast<uint32_t>(jpeg.size()));
         payload.WriteBuffer(jpeg.data(), jpeg.size());
         payload.SetPosition(0);
         image->Picture()->ReadData(payload);
