@@ -11,7 +11,7 @@
 #include "core/Stream.h"
 #include "core/Text.h"
 #include "formdef/FormReader.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
 #include "platform/Resources.h"

@@ -21,7 +21,7 @@ class TPersistent;
 class TComponent;
 struct TClassInfo;
 
-enum class TPropKind { Integer, Char, Enumeration, Float, String, Set, Class, Method, Variant, Int64 };
+enum class TPropKind { Integer, Char, Enumeration, Float, String, Set, Class, Method, Int64 };
 
 // One name of a name table: colour and charset idents of an integer
 // property, or the element names of an enumeration or set (value = ordinal).

@@ -58,7 +58,6 @@ bool CanSet(const TPropInfo& p) noexcept {
         case TPropKind::String: return p.setStr != nullptr;
         case TPropKind::Class: return p.getObject != nullptr;
         case TPropKind::Method: return p.bindEvent != nullptr;
-        case TPropKind::Variant: return p.setOrd || p.setFloat || p.setStr;
     }
     return false;
 }
@@ -274,12 +273,11 @@ private:
                 if (!p.bindEvent(obj, root_, handler)) ThrowInvalidValue();
                 return;
             }
-            case TPropKind::Int64:
-            case TPropKind::Variant: ReadVariant(obj, p); return;
+            case TPropKind::Int64: ReadInt64(obj, p); return;
         }
     }
 
-    void ReadVariant(TPersistent& obj, const TPropInfo& p) {
+    void ReadInt64(TPersistent& obj, const TPropInfo& p) {
         const TValueType t = in_.ReadValue();
         switch (t) {
             case TValueType::vaInt8:
@@ -287,23 +285,6 @@ private:
             case TValueType::vaInt32:
             case TValueType::vaInt64:
                 if (p.setOrd) return p.setOrd(obj, in_.IntegerOf(t, true));
-                if (p.setFloat && p.kind == TPropKind::Variant)
-                    return p.setFloat(obj, static_cast<double>(in_.IntegerOf(t, true)));
-                break;
-            case TValueType::vaFalse:
-            case TValueType::vaTrue:
-                if (p.setOrd && p.kind == TPropKind::Variant) return p.setOrd(obj, t == TValueType::vaTrue);
-                break;
-            case TValueType::vaExtended:
-            case TValueType::vaSingle:
-            case TValueType::vaCurrency:
-            case TValueType::vaDate:
-                if (p.setFloat && p.kind == TPropKind::Variant) return p.setFloat(obj, in_.FloatOf(t));
-                break;
-            case TValueType::vaString:
-            case TValueType::vaLString:
-            case TValueType::vaWString:
-                if (p.setStr && p.kind == TPropKind::Variant) return p.setStr(obj, in_.StringOf(t));
                 break;
             default: break;
         }

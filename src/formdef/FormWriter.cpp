@@ -191,7 +191,6 @@ private:
                 Ident(handler);
                 return;
             }
-            case TPropKind::Variant: return;  // no accessor of this model reads a variant
         }
     }
 

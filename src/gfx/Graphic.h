@@ -36,9 +36,10 @@ protected:
 };
 
 // The image kinds a picture payload may name, by exact (case-sensitive)
-// class name. "TBitmap", "TIcon" and "TJPEGImage" are registered.
+// class name. RegisterStandardGraphics registers "TBitmap", "TIcon" and
+// "TJPEGImage".
 using TGraphicFactory = std::unique_ptr<TGraphic> (*)();
-void RegisterGraphicKind(std::string_view className, TGraphicFactory factory, std::string_view extensions);
+void RegisterGraphicKind(std::string_view className, TGraphicFactory factory);
 TGraphicFactory FindGraphicKind(std::string_view className) noexcept;
 
 }  // namespace skr

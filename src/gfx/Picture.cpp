@@ -1,41 +1,11 @@
 #include "gfx/Picture.h"
 
 #include <string>
-#include <vector>
 
 #include "core/Filer.h"
 #include "core/Stream.h"
 
 namespace skr {
-
-namespace {
-struct Kind {
-    std::string name;
-    TGraphicFactory factory;
-    std::string extensions;
-};
-std::vector<Kind>& Kinds() {
-    static std::vector<Kind> kinds;
-    return kinds;
-}
-}  // namespace
-
-void RegisterGraphicKind(std::string_view className, TGraphicFactory factory, std::string_view extensions) {
-    for (Kind& k : Kinds())
-        if (k.name == className) { k.factory = factory; return; }
-    Kinds().push_back(Kind{std::string(className), factory, std::string(extensions)});
-}
-
-TGraphicFactory FindGraphicKind(std::string_view className) noexcept {
-    for (const Kind& k : Kinds())
-        if (k.name == className) return k.factory;  // exact, with case
-    return nullptr;
-}
-
-const TClassInfo& TGraphic::StaticClass() {
-    static const TClassInfo info{.name = "TGraphic", .parent = &TPersistent::StaticClass()};
-    return info;
-}
 
 const TClassInfo& TPicture::StaticClass() {
     static const TClassInfo info{.name = "TPicture", .parent = &TPersistent::StaticClass()};

@@ -352,8 +352,7 @@ inline const TClassInfo& TGadget::StaticClass() {
 inline void RegisterTestClasses() {
     RegisterComponentClass(TGadget::StaticClass());
     RegisterComponentClass(TBlob::StaticClass());  // registered, but no component
-    RegisterGraphicKind("TFakeGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TFakeGraphic>(); },
-                        "fake");
+    RegisterGraphicKind("TFakeGraphic", []() -> std::unique_ptr<TGraphic> { return std::make_unique<TFakeGraphic>(); });
 }
 
 // Builds stream bytes by hand.

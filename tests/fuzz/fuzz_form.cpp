@@ -22,7 +22,7 @@
 #include "formdef/FormReader.h"
 #include "formdef/Messages.h"
 #include "game/Unit1.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "gfx/JPEGImage.h"
 #include "platform/headless/HeadlessPlatform.h"
 

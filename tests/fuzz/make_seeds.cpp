@@ -25,7 +25,7 @@
 #include "formdef/FormWriter.h"
 #include "game/Unit1.h"
 #include "gfx/Bitmap.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
 #include "support/BmpImages.h"

@@ -12,7 +12,7 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "gfx/JPEGImage.h"
 #include "gfx/Picture.h"
 #include "support/JpegImages.h"

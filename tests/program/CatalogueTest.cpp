@@ -14,7 +14,7 @@
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
 #include "game/Unit1.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "platform/Resources.h"
 #include "platform/headless/HeadlessPlatform.h"
 

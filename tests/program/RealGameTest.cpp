@@ -8,7 +8,7 @@
 #include "app/Timer.h"
 #include "components/WavePlay.h"
 #include "game/Unit1.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace skr {

@@ -15,7 +15,7 @@
 #include "app/Image.h"
 #include "app/Timer.h"
 #include "game/Unit1.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {

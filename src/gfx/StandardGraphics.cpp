@@ -1,4 +1,4 @@
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 
 #include <memory>
 
@@ -16,9 +16,9 @@ std::unique_ptr<TGraphic> Make() {
 }  // namespace
 
 void RegisterStandardGraphics() {
-    RegisterGraphicKind("TBitmap", &Make<TBitmap>, "bmp");
-    RegisterGraphicKind("TIcon", &Make<TIcon>, "ico");
-    RegisterGraphicKind("TJPEGImage", &Make<TJPEGImage>, "jpeg;jpg");
+    RegisterGraphicKind("TBitmap", &Make<TBitmap>);
+    RegisterGraphicKind("TIcon", &Make<TIcon>);
+    RegisterGraphicKind("TJPEGImage", &Make<TJPEGImage>);
 }
 
 }  // namespace skr
