@@ -72,7 +72,7 @@ public:
     int DoubleClickDistance() override { return 4; }
     int DisplayBitsPerPixel() override { return 32; }
     platform::Surface Screen() override { return {}; }
-    void Present(std::span<const platform::Rect>) override {}
+    void Present(const platform::Rect&) override {}
     void PlayWave(const uint8_t* image, size_t) override { last = image; }
     void ErrorBox(std::string_view, std::string_view) override {}
     std::string ModuleFileName() override { return {}; }

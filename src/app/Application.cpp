@@ -92,7 +92,7 @@ void TApplication::Present() {
         const TRect r = f->Canvas().TakeChanged();
         if (r.Empty()) continue;
         const platform::Rect changed{r.left, r.top, r.right, r.bottom};
-        platform_.Present({&changed, 1});
+        platform_.Present(changed);
     }
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Region.h"
+#include "gfx/Region.h"
 #include "core/Component.h"
 #include "gfx/Canvas.h"
 #include "gfx/Color.h"

@@ -98,7 +98,8 @@ public:
 
     // The client-area screen surface and its presentation.
     virtual Surface Screen() = 0;
-    virtual void Present(std::span<const Rect> changed) = 0;
+    // Shows the changed rectangle of the surface in the window (clipped to it).
+    virtual void Present(const Rect& changed) = 0;
 
     // One sound voice: plays an in-memory WAVE image asynchronously,
     // replacing whatever sounds; null (or size 0) only stops. The bytes are

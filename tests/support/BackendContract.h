@@ -117,11 +117,11 @@ TYPED_TEST_P(BackendContract, PresentedRectanglesReachTheWindowRowsTopDown) {
         for (int x = 0; x < s.width; ++x) s.pixels[y * s.stride + x] = y < 10 ? 0xFF0000u : y >= 279 ? 0x0000FFu : 0;
     s.pixels[5 * s.stride + 200] = 0x00FF00u;
     const platform::Rect all{0, 0, 385, 289};
-    this->P().Present({&all, 1});
+    this->P().Present(all);
     // Only the rectangle presented changes: the next change outside it stays unseen.
     s.pixels[150 * s.stride + 100] = 0xFFFFFFu;
     const platform::Rect part{0, 0, 385, 20};
-    this->P().Present({&part, 1});
+    this->P().Present(part);
     uint32_t top = 0;
     for (int i = 0; i < 100 && (top = this->driver.PixelOnWindow(3, 3)) != 0xFF0000u; ++i) {
         RawEvent e;

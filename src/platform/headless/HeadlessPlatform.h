@@ -86,7 +86,7 @@ public:
     int DoubleClickDistance() override { return 4; }
     int DisplayBitsPerPixel() override { return 32; }
     Surface Screen() override;
-    void Present(std::span<const Rect>) override {}
+    void Present(const Rect&) override {}
     void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override { return "/usr/games/Skrundle.exe"; }

@@ -168,20 +168,14 @@ Surface SdlPlatform::Screen() {
     return Surface{screen_.data(), width_, height_, width_};
 }
 
-void SdlPlatform::Present(std::span<const Rect> changed) {
-    if (!window_ || !frame_) return;
+void SdlPlatform::Present(const Rect& r) {
+    if (!window_ || !frame_ || r.Empty()) return;
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
-    SDL_Rect rects[16];
-    int n = 0;
-    for (const Rect& r : changed) {
-        if (r.Empty() || n == 16) continue;
-        rects[n] = SDL_Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
-        SDL_Rect dst = rects[n];
-        SDL_BlitSurface(frame_, &rects[n], target, &dst);
-        ++n;
-    }
-    if (n) SDL_UpdateWindowSurfaceRects(window_, rects, n);
+    SDL_Rect area{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    SDL_Rect dst = area;
+    SDL_BlitSurface(frame_, &area, target, &dst);
+    SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
 }
 
 void SdlPlatform::ErrorBox(std::string_view title, std::string_view text) {

@@ -111,13 +111,11 @@ Surface WebPlatform::Screen() {
     return Surface{screen_.data(), width_, height_, width_};
 }
 
-void WebPlatform::Present(std::span<const Rect> changed) {
+void WebPlatform::Present(const Rect& r) {
     if (screen_.empty()) return;
-    for (const Rect& r : changed) {
-        const Rect c{r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top, r.right > width_ ? width_ : r.right,
-                     r.bottom > height_ ? height_ : r.bottom};
-        if (!c.Empty()) skr_web_present(screen_.data(), width_, c.left, c.top, c.right, c.bottom);
-    }
+    const Rect c{r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top, r.right > width_ ? width_ : r.right,
+                 r.bottom > height_ ? height_ : r.bottom};
+    if (!c.Empty()) skr_web_present(screen_.data(), width_, c.left, c.top, c.right, c.bottom);
 }
 
 void WebPlatform::PlayWave(const uint8_t* image, size_t size) {

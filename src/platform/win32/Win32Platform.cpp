@@ -284,14 +284,11 @@ Surface Win32Platform::Screen() {
     return Surface{pixels_, width_, height_, width_};
 }
 
-void Win32Platform::Present(std::span<const Rect> changed) {
-    if (!window_ || !memoryDc_) return;
+void Win32Platform::Present(const Rect& r) {
+    if (!window_ || !memoryDc_ || r.Empty()) return;
     HDC dc = GetDC(AsWindow(window_));
     if (!dc) return;
-    for (const Rect& r : changed) {
-        if (r.Empty()) continue;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, AsDc(memoryDc_), r.left, r.top, SRCCOPY);
-    }
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, AsDc(memoryDc_), r.left, r.top, SRCCOPY);
     ReleaseDC(AsWindow(window_), dc);
 }
 

@@ -40,7 +40,7 @@ public:
     int DoubleClickDistance() override;
     int DisplayBitsPerPixel() override;
     Surface Screen() override;
-    void Present(std::span<const Rect> changed) override;
+    void Present(const Rect& changed) override;
     void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override;

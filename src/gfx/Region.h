@@ -1,5 +1,5 @@
-// An area of the client as a list of disjoint rectangles: the invalid area
-// the shell repaints, with opaque pictures cut out of it.
+// An area as a list of disjoint rectangles: the invalid area a window
+// repaints, with opaque pictures cut out of it.
 #pragma once
 
 #include <span>

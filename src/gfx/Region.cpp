@@ -1,4 +1,4 @@
-#include "app/Region.h"
+#include "gfx/Region.h"
 
 namespace skr {
 namespace {
