@@ -21,10 +21,7 @@ cmake --build "$build" -j2 --target $targets skr_fuzz_seed_corpus
 
 failed=""
 for target in $targets; do
-    case $target in
-        fuzz_formdef) program=$build/tools/formdump/fuzz_formdef ;;
-        *) program=$build/tests/fuzz/$target ;;
-    esac
+    program=$build/tests/fuzz/$target
     # Time per input: a JPEG picture decodes at up to 2048 x 2048 pixels,
     # twice (32 bits per pixel, then quantised for an 8-bit display).
     case $target in

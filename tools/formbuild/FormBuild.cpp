@@ -16,7 +16,7 @@
 #include "core/Stream.h"
 #include "formdef/FormWriter.h"
 #include "game/Unit1.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "gfx/Icon.h"
 
 namespace {

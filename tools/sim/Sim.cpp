@@ -35,7 +35,7 @@
 #include "app/Image.h"
 #include "app/Timer.h"
 #include "game/Unit1.h"
-#include "gfx/Graphics.h"
+#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "png/PngFile.h"
 
