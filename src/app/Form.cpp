@@ -7,6 +7,7 @@
 
 #include "app/Application.h"
 #include "app/Control.h"
+#include "app/Messages.h"
 #include "core/Exception.h"
 #include "core/Filer.h"
 #include "core/Text.h"
@@ -113,7 +114,7 @@ void TForm::HandleNeeded() {
                               .clientHeight = clientHeight_,
                               .captionUtf8 = ShiftJisToUtf8(caption_),
                               .fixedFrame = borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin};
-    if (!app->Platform().OpenWindow(spec)) throw EOutOfResources("ウィンドウを作成できません");
+    if (!app->Platform().OpenWindow(spec)) throw EOutOfResources(msg::CannotCreateWindow);
     created_ = true;
     const platform::Surface s = app->Platform().Screen();
     canvas_.SetTarget(TPixelView{s.pixels, s.width, s.height, s.stride});

@@ -6,8 +6,10 @@
 #include "app/Application.h"
 #include "app/Form.h"
 #include "app/Image.h"
+#include "app/Messages.h"
 #include "app/Timer.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "core/Stream.h"
 #include "core/Text.h"
 #include "formdef/FormReader.h"
@@ -19,7 +21,7 @@
 namespace skr {
 
 std::string FatalErrorText(std::string_view kind, std::string_view module, std::string_view message) {
-    std::string text = Format("%.*sがモジュール %.*s の %08" PRIX32 " で発生しました。\n%.*s", int(kind.size()), kind.data(),
+    std::string text = Format(msg::FatalError, int(kind.size()), kind.data(),
                               int(module.size()), module.data(), uint32_t{0}, int(message.size()), message.data());
     if (!message.empty() && message.back() != '.') text += '.';
     return text;
@@ -82,10 +84,10 @@ int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) 
         form->HandleNeeded();
         ApplyProgramIcon(platform, *form);
     } catch (const Exception& e) {
-        platform.ErrorBox("アプリケーション エラー", FatalErrorText(e.ClassName(), module, e.Message()));
+        platform.ErrorBox(msg::ApplicationError, FatalErrorText(e.ClassName(), module, e.Message()));
         return 1;
     } catch (const std::exception& e) {
-        platform.ErrorBox("アプリケーション エラー", FatalErrorText("Exception", module, e.what()));
+        platform.ErrorBox(msg::ApplicationError, FatalErrorText("Exception", module, e.what()));
         return 1;
     }
     app.Run();

@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 
 namespace skr {
 

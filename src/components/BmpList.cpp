@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "components/Messages.h"
 #include "core/Exception.h"
 
 namespace skr {
@@ -61,8 +62,8 @@ void TBitmapList::SetWidth(int64_t w) {
 }
 
 void TBitmapList::Draw(TCanvas& canvas, int x, int y, int index) {
-    if (bitmap_->Empty()) throw EInvalidOperation("TBitmapList: Empty");
-    if (index < 0 || index >= numImages_) throw EInvalidOperation("TBitmapList: Invalid Index");
+    if (bitmap_->Empty()) throw EInvalidOperation(msg::StripEmpty);
+    if (index < 0 || index >= numImages_) throw EInvalidOperation(msg::StripInvalidIndex);
     const int h = bitmap_->Height();
     // A frame placed past the end of the coordinate range is off every canvas.
     if (x > INT32_MAX - width_ || y > INT32_MAX - h) return;

@@ -4,6 +4,7 @@
 
 #include "core/Exception.h"
 #include "core/Filer.h"
+#include "core/Messages.h"
 #include "core/Text.h"
 
 namespace skr {

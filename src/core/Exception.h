@@ -44,15 +44,4 @@ SKR_EXCEPTION_KIND(EJPEG, Exception);
 // printf-style formatting of a message text ("%s", "%d").
 std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
-// The system's own message texts, shared by the rooms that raise them.
-namespace msg {
-inline constexpr const char* ReadError = "ストリームからの読み込みエラー";
-inline constexpr const char* WriteError = "ストリームへの書き込みエラー";
-inline constexpr const char* AssignError = "%s を %s に代入できません";
-inline constexpr const char* InvalidName = "コンポーネント名に ''%s'' は使えません";
-inline constexpr const char* DuplicateName = "コンポーネント名 %s はすでに使われています";
-inline constexpr const char* NoTimers = "タイマーを取得できません";
-inline constexpr const char* ResNotFound = "%s リソースが見つかりません";
-}  // namespace msg
-
 }  // namespace skr

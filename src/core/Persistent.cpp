@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "core/Text.h"
 
 namespace skr {

@@ -6,6 +6,7 @@
 #include "base/ByteOrder.h"
 #include "core/Exception.h"
 #include "core/Text.h"
+#include "formdef/Messages.h"
 #include "formdef/ValueTags.h"
 
 namespace skr {
@@ -188,7 +189,7 @@ public:
 
     void Run() {
         const auto sig = in_.Take(4);
-        if (!Bytes{sig}.Is(0, "TPF0")) throw EReadError("不正なストリーム フォーマット");
+        if (!Bytes{sig}.Is(0, "TPF0")) throw EReadError(msg::InvalidStreamFormat);
         out_ += "TPF0\n";
         Object(0);
         if (in_.Remaining() != 0) out_ += Printf("(%zu bytes follow the root record)\n", in_.Remaining());
@@ -200,7 +201,7 @@ private:
     void Indent(int depth) { out_.append(static_cast<size_t>(depth) * 2, ' '); }
 
     void Object(int depth) {
-        if (depth > kMaxNesting) throw EReadError("不正なストリーム フォーマット");
+        if (depth > kMaxNesting) throw EReadError(msg::InvalidStreamFormat);
         std::string prefix;
         const uint8_t first = in_.PeekByte();
         if ((first & 0xF0) == 0xF0) {
@@ -229,7 +230,7 @@ private:
     }
 
     void Value(int depth) {
-        if (depth > kMaxNesting) throw EReadError("不正なストリーム フォーマット");
+        if (depth > kMaxNesting) throw EReadError(msg::InvalidStreamFormat);
         const TValueType t = in_.ReadValue();
         out_ += ValueTypeName(t);
         switch (t) {

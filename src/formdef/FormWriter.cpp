@@ -7,6 +7,7 @@
 #include "core/Component.h"
 #include "core/Exception.h"
 #include "core/Filer.h"
+#include "core/Messages.h"
 #include "core/Stream.h"
 #include "core/Text.h"
 #include "formdef/ValueTags.h"

@@ -1,6 +1,6 @@
-// Message texts raised by the form definition reader and writer. The stream
-// errors share core's texts (msg::ReadError, msg::InvalidName, ...); these
-// are the ones only this room raises.
+// Message texts raised by the form definition reader, writer and dump. The
+// stream errors share core's texts (core/Messages.h: msg::ReadError,
+// msg::InvalidName, ...); these are the ones only this room raises.
 #pragma once
 
 namespace skr::msg {

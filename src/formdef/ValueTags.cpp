@@ -6,6 +6,7 @@
 
 #include "base/ByteOrder.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "core/Text.h"
 #include "formdef/Messages.h"
 

@@ -2,6 +2,7 @@
 
 #include "core/Exception.h"
 #include "core/Filer.h"
+#include "core/Messages.h"
 #include "core/Stream.h"
 
 namespace skr {

@@ -10,19 +10,20 @@
 
 #include "base/ByteOrder.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Dib.h"
+#include "gfx/Messages.h"
 
 namespace skr {
 
 namespace {
 
-constexpr const char* kInvalidBitmap = "ビットマップイメージが不正です";
 constexpr int64_t kMaxSide = 32768;
 constexpr size_t kFileHeaderSize = 14;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidBitmap); }
+[[noreturn]] void Invalid() { throw EInvalidGraphic(msg::InvalidBitmap); }
 [[noreturn]] void Truncated() { throw EReadError(msg::ReadError); }
 
 struct DecodedBmp {
@@ -42,7 +43,7 @@ DecodedBmp DecodeBmp(const std::vector<uint8_t>& bytes) {
     const uint32_t infoSize = LoadLE32(data + kFileHeaderSize);
     if (infoSize != 12 && infoSize < 40) Invalid();
     if (kFileHeaderSize + uint64_t(infoSize) > size) Truncated();
-    static constexpr DibRules kRules{.invalid = kInvalidBitmap, .maxSide = kMaxSide, .coreHeader = true,
+    static constexpr DibRules kRules{.invalid = msg::InvalidBitmap, .maxSide = kMaxSide, .coreHeader = true,
                                      .sixteenBits = true, .planesOfOne = true, .colourAndMask = false};
     const DibHeader h = ReadDibHeader(data + kFileHeaderSize, size - kFileHeaderSize, kRules);
     if (pixelOffset > size || h.stride * uint64_t(h.height) > size - pixelOffset) Truncated();

@@ -2,6 +2,7 @@
 
 #include "base/ByteOrder.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 
 namespace skr {
 

@@ -5,19 +5,20 @@
 #include "base/ByteOrder.h"
 #include "core/Exception.h"
 #include "core/Filer.h"
+#include "core/Messages.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Canvas.h"
 #include "gfx/Dib.h"
+#include "gfx/Messages.h"
 
 namespace skr {
 
 namespace {
 
-constexpr const char* kInvalidIcon = "アイコンイメージが不正です";
 constexpr int kMaxIconSide = 1024;
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic(kInvalidIcon); }
+[[noreturn]] void Invalid() { throw EInvalidGraphic(msg::InvalidIcon); }
 [[noreturn]] void Truncated() { throw EReadError(msg::ReadError); }
 
 bool IsPng(const uint8_t* p, size_t n) {
@@ -155,7 +156,7 @@ std::vector<uint32_t> TIcon::DecodeImage(int index, int& w, int& h) const {
     const uint8_t* img = data_.data() + e.offset;  // offset and size checked at load
     const uint64_t n = e.size;
     if (IsPng(img, n)) Invalid();  // PNG-compressed images are not decoded
-    static constexpr DibRules kRules{.invalid = kInvalidIcon, .maxSide = kMaxIconSide, .coreHeader = false,
+    static constexpr DibRules kRules{.invalid = msg::InvalidIcon, .maxSide = kMaxIconSide, .coreHeader = false,
                                      .sixteenBits = false, .planesOfOne = false, .colourAndMask = true};
     const DibHeader dib = ReadDibHeader(img, n, kRules);
     const uint64_t andStride = (uint64_t(dib.width) + 31) / 32 * 4;

@@ -8,7 +8,9 @@
 
 #include "core/Exception.h"
 #include "core/Filer.h"
+#include "core/Messages.h"
 #include "core/Stream.h"
+#include "gfx/Messages.h"
 
 namespace skr {
 
@@ -133,7 +135,7 @@ int Decode(JpegContext* ctx, const uint8_t* data, size_t size, bool quantize, ui
     return 0;
 }
 
-[[noreturn]] void RaiseJpegError(int code) { throw EJPEG(Format("JPEG エラー #%d", code)); }
+[[noreturn]] void RaiseJpegError(int code) { throw EJPEG(Format(msg::JpegError, code)); }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "core/Text.h"
 #include "formdef/FormReader.h"
 #include "formdef/Messages.h"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/Messages.h"
 #include "formdef/FormDump.h"
 #include "formdef/FormReader.h"
 #include "formdef/FormWriter.h"

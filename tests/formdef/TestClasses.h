@@ -14,6 +14,7 @@
 
 #include "core/Component.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "core/Text.h"
 #include "core/Filer.h"
 #include "core/Stream.h"

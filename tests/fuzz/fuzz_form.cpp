@@ -19,6 +19,7 @@
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
 #include "core/Exception.h"
+#include "core/Messages.h"
 #include "formdef/FormReader.h"
 #include "formdef/Messages.h"
 #include "game/Unit1.h"
