@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace skr {
 
@@ -15,16 +16,22 @@ public:
     const char* what() const noexcept override { return message_.c_str(); }
     // The kind's class name, as the fatal start-up box shows it.
     virtual const char* ClassName() const noexcept { return "Exception"; }
+    // Raises an error of this one's kind with another message (a wrapped
+    // error keeps its kind).
+    [[noreturn]] virtual void ThrowWithMessage(std::string message) const { throw Exception(std::move(message)); }
 
 private:
     std::string message_;
 };
 
-#define SKR_EXCEPTION_KIND(Kind, Base)                                   \
-    class Kind : public Base {                                           \
-    public:                                                              \
-        using Base::Base;                                                \
-        const char* ClassName() const noexcept override { return #Kind; } \
+#define SKR_EXCEPTION_KIND(Kind, Base)                                                  \
+    class Kind : public Base {                                                          \
+    public:                                                                             \
+        using Base::Base;                                                               \
+        const char* ClassName() const noexcept override { return #Kind; }                \
+        [[noreturn]] void ThrowWithMessage(std::string message) const override {        \
+            throw Kind(std::move(message));                                             \
+        }                                                                               \
     }
 
 SKR_EXCEPTION_KIND(EInvalidOperation, Exception);

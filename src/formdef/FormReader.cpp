@@ -16,28 +16,6 @@ namespace skr {
 
 namespace {
 
-// Raises an error of the same kind as e with a new message, so the wrapped
-// property error keeps its kind for the start-up error box.
-[[noreturn]] void RethrowWithMessage(const Exception& e, std::string m) {
-#define SKR_RETHROW_AS(Kind) \
-    if (dynamic_cast<const Kind*>(&e)) throw Kind(std::move(m))
-    SKR_RETHROW_AS(EClassNotFound);
-    SKR_RETHROW_AS(EReadError);
-    SKR_RETHROW_AS(EWriteError);
-    SKR_RETHROW_AS(EFilerError);
-    SKR_RETHROW_AS(EStreamError);
-    SKR_RETHROW_AS(EComponentError);
-    SKR_RETHROW_AS(EPropertyError);
-    SKR_RETHROW_AS(EConvertError);
-    SKR_RETHROW_AS(EInvalidOperation);
-    SKR_RETHROW_AS(EOutOfResources);
-    SKR_RETHROW_AS(EResNotFound);
-    SKR_RETHROW_AS(EInvalidGraphic);
-    SKR_RETHROW_AS(EJPEG);
-#undef SKR_RETHROW_AS
-    throw Exception(std::move(m));
-}
-
 // A Boolean property declared without its own name table.
 constexpr TIdentMap kBooleanNames[] = {{"False", 0}, {"True", 1}};
 
@@ -192,8 +170,8 @@ private:
             else ReadDefined(*current, rest);
         } catch (const Exception& e) {
             const std::string who(object.Name().empty() ? object.ClassName() : std::string_view(object.Name()));
-            RethrowWithMessage(e, Format(msg::PropertyException, who.c_str(), ".", std::string(path).c_str(),
-                                         e.Message().c_str()));
+            e.ThrowWithMessage(
+                Format(msg::PropertyException, who.c_str(), ".", std::string(path).c_str(), e.Message().c_str()));
         }
     }
 
