@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/ByteOrder.h"
 #include "core/Cp932Table.inc"
 
 namespace skr {
@@ -190,6 +191,24 @@ bool IsValidIdent(std::string_view name) noexcept {
     for (char c : name.substr(1))
         if (!alpha(c) && !(c >= '0' && c <= '9')) return false;
     return true;
+}
+
+std::string WideToShiftJis(std::span<const uint8_t> w) {
+    std::string utf8;
+    const size_t units = w.size() / 2;
+    for (size_t i = 0; i < units; ++i) {
+        uint32_t cp = LoadLE16(w.data() + 2 * i);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units) {
+            const uint32_t lo = LoadLE16(w.data() + 2 * i + 2);
+            if (lo >= 0xDC00 && lo < 0xE000) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+                ++i;
+            }
+        }
+        if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;  // an unpaired surrogate
+        AppendUtf8(utf8, cp);
+    }
+    return Utf8ToShiftJis(utf8);
 }
 
 }  // namespace skr

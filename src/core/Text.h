@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,9 @@ std::string Utf8ToShiftJis(std::string_view utf8);
 
 // Appends one Unicode code point (up to U+10FFFF) as UTF-8.
 void AppendUtf8(std::string& out, uint32_t codePoint);
+// UTF-16LE code units (a WString payload of a form definition) to Shift-JIS,
+// as text properties hold it; an unpaired surrogate becomes U+FFFD.
+std::string WideToShiftJis(std::span<const uint8_t> utf16le);
 
 // ASCII-only case-insensitive comparison, as names in form definitions use.
 bool SameText(std::string_view a, std::string_view b) noexcept;

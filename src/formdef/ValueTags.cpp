@@ -63,24 +63,6 @@ void DoubleToExtended(double value, uint8_t b[10]) noexcept {
     StoreLE16(b + 8, static_cast<uint16_t>(exp | (negative ? 0x8000u : 0u)));
 }
 
-std::string WideToShiftJis(std::span<const uint8_t> w) {
-    std::string utf8;
-    const size_t units = w.size() / 2;
-    for (size_t i = 0; i < units; ++i) {
-        uint32_t cp = LoadLE16(w.data() + 2 * i);
-        if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < units) {
-            const uint32_t lo = LoadLE16(w.data() + 2 * i + 2);
-            if (lo >= 0xDC00 && lo < 0xE000) {
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-                ++i;
-            }
-        }
-        if (cp >= 0xD800 && cp < 0xE000) cp = 0xFFFD;  // an unpaired surrogate
-        AppendUtf8(utf8, cp);
-    }
-    return Utf8ToShiftJis(utf8);
-}
-
 void TTagCursor::Need(size_t n) const {
     if (n > Remaining()) throw EReadError(msg::ReadError);
 }

@@ -47,8 +47,6 @@ inline constexpr int kMaxNesting = 64;
 double ExtendedToDouble(const uint8_t bytes[10]) noexcept;
 void DoubleToExtended(double value, uint8_t bytes[10]) noexcept;
 
-// UTF-16LE code units (a WString payload) to Shift-JIS, as text properties hold.
-std::string WideToShiftJis(std::span<const uint8_t> utf16le);
 
 // A read-only cursor over stream bytes. Every read that would pass the end
 // raises EReadError "ストリームからの読み込みエラー"; a byte that is no
