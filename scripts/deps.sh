@@ -4,5 +4,5 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libjpeg62-turbo-dev libpng-dev
           libgtest-dev libgmock-dev libbenchmark-dev libx11-dev libxtst-dev libxdamage-dev clang libclang-rt-14-dev
-          xvfb xauth x11-utils openbox imagemagick xdotool desktop-file-utils dpkg-dev)
+          xvfb openbox imagemagick desktop-file-utils dpkg-dev)
 exec "$(dirname "$0")/need-packages.sh" "${packages[@]}"
