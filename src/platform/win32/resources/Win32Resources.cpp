@@ -39,7 +39,7 @@ struct GroupEntry {  // one image of an icon group resource
 std::vector<uint8_t> IconFile(const std::string& name) {
     const std::span<const uint8_t> group = Load(FindResourceA(nullptr, name.c_str(), MAKEINTRESOURCEA(14)));
     if (group.size() < 6) return {};
-    const size_t count = LoadLE16(group + 4);
+    const size_t count = LoadLE16(group.data() + 4);
     if (group.size() < 6 + count * sizeof(GroupEntry)) return {};
     std::vector<std::span<const uint8_t>> images;
     for (size_t i = 0; i < count; ++i) {
