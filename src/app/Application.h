@@ -24,8 +24,6 @@ public:
     TApplication& operator=(const TApplication&) = delete;
 
     platform::Platform& Platform() noexcept { return platform_; }
-    const std::string& Title() const noexcept { return title_; }
-    void SetTitle(std::string title) { title_ = std::move(title); }
 
     // Forms: the first one added becomes the main form. The application owns them.
     void AddForm(TForm* form);
@@ -45,11 +43,12 @@ public:
     // Timers. SetTimer (re)starts the timer's period; false when refused.
     bool SetTimer(TTimer* timer, uint32_t interval);
     void KillTimer(TTimer* timer);
-    // How many timers the application may run at once (the platform's limit).
+    // How many timers the application may run at once.
     void SetTimerCapacity(size_t n) { timerCapacity_ = n; }
 
-    // The error box for a handler error: titled with Title, the message with
-    // "." added when its last character's code is greater than ".".
+    // The error box for a handler error: titled with the application's title
+    // (TitleFromModuleName), the message with "." added when its last
+    // character's code is greater than ".".
     void ShowException(const std::exception& e);
 
 private:

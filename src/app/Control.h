@@ -38,7 +38,6 @@ public:
     int64_t EnabledOrd() const { return enabled_; }
     void SetEnabled(int64_t enabled) { enabled_ = enabled != 0; }
 
-    TForm* Parent() const noexcept { return parent_; }
     void SetParent(TForm* parent);
     void SetParentComponent(TComponent* parent) override;
 

@@ -57,7 +57,6 @@ public:
     // Taken only while scaling is on; the window never scales otherwise.
     void SetPixelsPerInch(int64_t v) { if (scaled_ && v > 0) pixelsPerInch_ = static_cast<int>(v); }
     int64_t Visible() const { return visible_; }
-    int32_t TextHeight() const noexcept { return textHeight_; }
     void SetTextHeight(int32_t h) noexcept { textHeight_ = h; }
 
     TNotifyEvent OnCreate;
@@ -76,7 +75,6 @@ public:
     // Native window.
     void HandleNeeded();  // creates the native window; raises when it cannot
     void Show(platform::ShowState state);
-    bool Minimized() const noexcept { return minimized_; }
 
     // Raw input routed by the application.
     void HandleInput(const platform::RawEvent& e, uint32_t tick);

@@ -24,7 +24,6 @@ TComponent::TComponent(TComponent* owner) : owner_(owner) {
 }
 
 TComponent::~TComponent() {
-    state_ |= csDestroying;
     // Owned components go last-created first.
     while (!components_.empty()) {
         TComponent* c = components_.back();

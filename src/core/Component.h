@@ -14,7 +14,6 @@ namespace skr {
 enum TComponentStateFlag : uint32_t {
     csLoading = 1u << 0,
     csReading = 1u << 1,
-    csDestroying = 1u << 2,
 };
 
 class TComponent : public TPersistent {

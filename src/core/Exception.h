@@ -38,7 +38,6 @@ SKR_EXCEPTION_KIND(EInvalidOperation, Exception);
 SKR_EXCEPTION_KIND(EConvertError, Exception);
 SKR_EXCEPTION_KIND(EOutOfResources, Exception);
 SKR_EXCEPTION_KIND(EComponentError, Exception);
-SKR_EXCEPTION_KIND(EPropertyError, Exception);
 SKR_EXCEPTION_KIND(EStreamError, Exception);
 SKR_EXCEPTION_KIND(EFilerError, EStreamError);
 SKR_EXCEPTION_KIND(EReadError, EFilerError);

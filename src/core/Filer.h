@@ -16,9 +16,7 @@ class TStream;
 class TValueReader {
 public:
     virtual ~TValueReader() = default;
-    virtual int64_t ReadInteger() = 0;  // Int8, Int16, Int32 (Int64 where it fits)
-    virtual std::string ReadString() = 0;
-    virtual bool ReadBoolean() = 0;
+    virtual int64_t ReadInteger() = 0;  // any integer tag; the caller narrows it
 };
 
 class TValueWriter {
@@ -26,7 +24,6 @@ public:
     virtual ~TValueWriter() = default;
     virtual void WriteInteger(int64_t value) = 0;  // smallest integer tag
     virtual void WriteString(std::string_view value) = 0;
-    virtual void WriteBoolean(bool value) = 0;
 };
 
 class TFiler {

@@ -30,7 +30,6 @@ struct TRect {
         if (Empty()) return r;
         return {std::min(left, r.left), std::min(top, r.top), std::max(right, r.right), std::max(bottom, r.bottom)};
     }
-    TRect Offset(int dx, int dy) const noexcept { return {left + dx, top + dy, right + dx, bottom + dy}; }
     bool operator==(const TRect&) const = default;
 };
 

@@ -41,18 +41,6 @@ void TStream::WriteU32(uint32_t v) {
     WriteBuffer(b, 4);
 }
 
-void TStream::CopyFrom(TStream& source, size_t n) {
-    if (n == 0) n = source.Remaining();
-    if (n > source.Remaining()) throw EReadError(msg::ReadError);
-    uint8_t chunk[8192];
-    while (n > 0) {
-        const size_t k = std::min(n, sizeof chunk);
-        source.ReadBuffer(chunk, k);
-        WriteBuffer(chunk, k);
-        n -= k;
-    }
-}
-
 size_t TMemoryStream::Read(void* buffer, size_t n) {
     const size_t k = std::min(n, bytes_.size() - pos_);
     if (k) std::memcpy(buffer, bytes_.data() + pos_, k);

@@ -28,8 +28,6 @@ public:
     uint16_t ReadU16();
     uint32_t ReadU32();
     void WriteU32(uint32_t v);  // little-endian; EWriteError when short
-    // Copies n bytes from source's current position; n == 0 copies the rest.
-    void CopyFrom(TStream& source, size_t n);
 };
 
 // A growable in-memory stream that owns its bytes.
@@ -44,7 +42,6 @@ public:
     size_t Position() const override { return pos_; }
     void SetPosition(size_t pos) override { pos_ = pos < bytes_.size() ? pos : bytes_.size(); }
 
-    void Clear() { bytes_.clear(); pos_ = 0; }
     const uint8_t* Memory() const { return bytes_.data(); }
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
 

@@ -95,7 +95,7 @@ std::string DescribeWave(std::span<const uint8_t> wave) {
     std::string s = Printf("WAVE %zu bytes", wave.size());
     if (!w.Is(8, "WAVE")) return s + ", RIFF form is not WAVE";
     if (w.U32(4) + uint64_t{8} != wave.size()) s += Printf(" (RIFF size field %u)", w.U32(4));
-    uint32_t channels = 0, rate = 0, bits = 0, align = 0;
+    uint32_t rate = 0, align = 0;
     std::string chunks;
     size_t p = 12;
     while (w.Has(p, 8)) {
@@ -105,7 +105,7 @@ std::string DescribeWave(std::span<const uint8_t> wave) {
         if (id == "fmt " && size >= 16) {
             s += Printf(", format %u, %u channel%s, %u Hz, %u bits", w.U16(p + 8), w.U16(p + 10),
                         w.U16(p + 10) == 1 ? "" : "s", w.U32(p + 12), w.U16(p + 22));
-            channels = w.U16(p + 10), rate = w.U32(p + 12), align = w.U16(p + 20), bits = w.U16(p + 22);
+            rate = w.U32(p + 12), align = w.U16(p + 20);
         } else if (id == "data") {
             s += Printf(", %u data bytes", size);
             if (align) {
@@ -120,8 +120,6 @@ std::string DescribeWave(std::span<const uint8_t> wave) {
         }
         p += 8 + size + (size & 1);
     }
-    (void)channels;
-    (void)bits;
     return s + ", chunks: " + chunks;
 }
 

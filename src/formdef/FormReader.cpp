@@ -93,13 +93,6 @@ public:
 
     // --- TValueReader: plain values of defined properties ---------------------
     int64_t ReadInteger() override { return in_.ReadInteger(true); }
-    std::string ReadString() override { return in_.StringOf(in_.ReadValue()); }
-    bool ReadBoolean() override {
-        const TValueType t = in_.ReadValue();
-        if (t == TValueType::vaFalse) return false;
-        if (t == TValueType::vaTrue) return true;
-        ThrowInvalidValue();
-    }
 
 private:
     struct Reference {

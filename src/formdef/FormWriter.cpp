@@ -86,8 +86,6 @@ public:
         }
     }
 
-    void WriteBoolean(bool v) override { Tag(v ? TValueType::vaTrue : TValueType::vaFalse); }
-
 private:
     void Byte(uint8_t b) { out_.push_back(b); }
     void Tag(TValueType t) { Byte(static_cast<uint8_t>(t)); }
@@ -246,11 +244,6 @@ std::vector<uint8_t> WriteRootComponent(TComponent& root) {
     Writer w(root);
     w.WriteRoot(root);
     return w.Take();
-}
-
-void WriteRootComponent(TStream& stream, TComponent& root) {
-    const std::vector<uint8_t> bytes = WriteRootComponent(root);
-    stream.WriteBuffer(bytes.data(), bytes.size());
 }
 
 }  // namespace skr

@@ -14,9 +14,7 @@
 namespace skr {
 
 class TComponent;
-class TStream;
 
-void WriteRootComponent(TStream& stream, TComponent& root);
 std::vector<uint8_t> WriteRootComponent(TComponent& root);
 
 }  // namespace skr

@@ -58,7 +58,6 @@ public:
 
     size_t Position() const noexcept { return pos_; }
     size_t Remaining() const noexcept { return bytes_.size() - pos_; }
-    std::span<const uint8_t> Bytes() const noexcept { return bytes_; }
 
     uint8_t PeekByte() const;
     uint8_t U8();

@@ -44,7 +44,6 @@ public:
     // white for a monochrome bitmap, otherwise the bottom-left pixel.
     uint32_t KeyPixel() const noexcept;
     void SetTransparentColor(std::optional<uint32_t> pixel) noexcept { fixedKey_ = pixel; }
-    std::optional<uint32_t> TransparentColor() const noexcept { return fixedKey_; }
 
     void Assign(const TPersistent* source) override;
     void DefineProperties(TFiler& filer) override;

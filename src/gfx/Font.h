@@ -9,8 +9,6 @@
 
 namespace skr {
 
-enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-
 class TFont : public TPersistent {
 public:
     SKR_CLASS_INFO()
@@ -23,7 +21,7 @@ public:
     void SetHeight(int64_t v) { height_ = static_cast<int32_t>(v); }
     const std::string& Name() const { return name_; }  // Shift-JIS bytes
     void SetName(std::string_view v) { name_ = std::string(v); }
-    int64_t Style() const { return style_; }  // bit set of TFontStyle
+    int64_t Style() const { return style_; }  // bit set: fsBold, fsItalic, fsUnderline, fsStrikeOut
     void SetStyle(int64_t v) { style_ = static_cast<uint32_t>(v) & 0xF; }
 
     void Assign(const TPersistent* source) override;

@@ -20,7 +20,7 @@ public:
     static constexpr int kDefaultSize = 32;
 
     bool Empty() const override { return data_.empty(); }
-    // Size of the image chosen for kDefaultSize and the display's depth.
+    // Size of the image chosen for kDefaultSize at full colour depth.
     int Width() const override;
     int Height() const override;
     void Draw(TCanvas& canvas, const TRect& dest) override;

@@ -145,7 +145,6 @@ const TClassInfo& TJPEGImage::StaticClass() {
 }
 
 void TJPEGImage::SetDisplayBitsPerPixel(int bits) noexcept { gDisplayBits = bits; }
-int TJPEGImage::DisplayBitsPerPixel() noexcept { return gDisplayBits; }
 
 void TJPEGImage::SetData(std::vector<uint8_t> data) {
     int w = 0, h = 0;

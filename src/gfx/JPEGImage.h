@@ -41,7 +41,6 @@ public:
     // The display depth chosen at start-up: at 8 bits per pixel or fewer,
     // images decode quantised to 236 colours.
     static void SetDisplayBitsPerPixel(int bits) noexcept;
-    static int DisplayBitsPerPixel() noexcept;
 
 private:
     void SetData(std::vector<uint8_t> data);

@@ -68,13 +68,13 @@ public:
     const WindowSpec& Window() const noexcept { return spec_; }
     std::optional<ShowState> Shown() const noexcept { return shown_; }
     const std::string& Caption() const noexcept { return spec_.captionUtf8; }
-    // When the script runs out and the program would wait for ever, a close
-    // request ends it, so a test cannot hang.
 
     // Platform.
     uint32_t TickCount() override;
     TimeOfDay SystemTime() override;
     bool PollEvent(RawEvent& out) override;
+    // When the script runs out and the program would wait for ever, a close
+    // request ends it, so a test cannot hang.
     void WaitEvent(uint32_t timeoutMs) override;
     bool OpenWindow(const WindowSpec& spec) override;
     void SetCaption(std::string_view utf8) override { spec_.captionUtf8 = std::string(utf8); }
