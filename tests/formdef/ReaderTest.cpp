@@ -86,7 +86,7 @@ TEST_F(Reader, ReadsEveryPropertyKindByItsTags) {
         .Prop("OnClick").Ident("widget1click")
         .Prop("OnMouseDown").Ident("FormMouseDown");
     TTestRoot root;
-    root.font.style = 0;
+    root.font.SetStyle(0);
     ReadRootComponent(Root({}, Widget(p)).b, root);
     TWidget* w = root.Widget1;
     ASSERT_NE(w, nullptr);
@@ -97,9 +97,9 @@ TEST_F(Reader, ReadsEveryPropertyKindByItsTags) {
     EXPECT_EQ(w->caption, "\x82\x6C\x82\x72");
     EXPECT_EQ(w->letter, 'x');
     EXPECT_EQ(w->Tag(), 250);
-    EXPECT_EQ(w->font.height, -12);
-    EXPECT_EQ(w->font.charset, 128);
-    EXPECT_EQ(w->font.style, 0u);
+    EXPECT_EQ(w->font.Height(), -12);
+    EXPECT_EQ(w->font.Charset(), 128);
+    EXPECT_EQ(w->font.Style(), 0u);
     EXPECT_DOUBLE_EQ(w->ratio, 1.5);
     EXPECT_EQ(w->big, static_cast<int64_t>(0x8000000000000001ull));
     EXPECT_EQ(w->DesignLeft(), static_cast<int16_t>(-70000));
@@ -119,11 +119,11 @@ TEST_F(Reader, EmptyListsRootOfAnotherClassAndDefinedRootProperties) {
     EXPECT_EQ(root.ComponentCount(), 0u);
 
     TTestRoot root2;
-    root2.font.style = 5;
+    root2.font.SetStyle(5);
     ReadRootComponent(Root(StreamBuilder().Prop("Font.Style").Set({}).Prop("TextHeight").Int8(12)
                                .Prop("Top").Int8(107).Prop("Left").Int16(192)).b,
                       root2);
-    EXPECT_EQ(root2.font.style, 0u);
+    EXPECT_EQ(root2.font.Style(), 0u);
     EXPECT_EQ(root2.textHeight, 12);
     EXPECT_EQ(root2.DesignLeft(), 192);
     EXPECT_EQ(root2.DesignTop(), 107);

@@ -20,6 +20,7 @@
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/Color.h"
+#include "gfx/Font.h"
 #include "gfx/Picture.h"
 #include "formdef/Messages.h"
 
@@ -34,49 +35,6 @@ inline constexpr TIdentMap kBoolNames[] = {{"False", 0}, {"True", 1}};
 inline constexpr TIdentMap kKindNames[] = {{"wkNone", 0}, {"wkRound", 1}, {"wkSquare", 2}};
 // woFar's ordinal lies beyond a 32-bit set: reading it sets no bit.
 inline constexpr TIdentMap kOptionNames[] = {{"woBold", 0}, {"woItalic", 1}, {"woWide", 2}, {"woHigh", 31}, {"woFar", 40}};
-inline constexpr TIdentMap kStyleNames[] = {{"fsBold", 0}, {"fsItalic", 1}, {"fsUnderline", 2}, {"fsStrikeOut", 3}};
-
-// A font-like persistent reached through an object property ("Font.Name").
-class TTestFont : public TPersistent {
-public:
-    SKR_CLASS_INFO()
-    int64_t Charset() const { return charset; }
-    void SetCharset(int64_t v) { charset = static_cast<uint8_t>(v); }
-    int64_t Color() const { return color; }
-    void SetColor(int64_t v) { color = static_cast<TColor>(v); }
-    int64_t Height() const { return height; }
-    void SetHeight(int64_t v) { height = static_cast<int32_t>(v); }
-    std::string Name() const { return name; }
-    void SetName(std::string_view v) { name = v; }
-    int64_t Style() const { return style; }
-    void SetStyle(int64_t v) { style = static_cast<uint32_t>(v); }
-
-    void Assign(const TPersistent* source) override {
-        if (auto* f = dynamic_cast<const TTestFont*>(source)) {
-            charset = f->charset, color = f->color, height = f->height, name = f->name, style = f->style;
-            return;
-        }
-        TPersistent::Assign(source);
-    }
-
-    uint8_t charset = 1;
-    TColor color = clWindowText;
-    int32_t height = -11;
-    std::string name = "System";
-    uint32_t style = 0;
-};
-
-inline const TClassInfo& TTestFont::StaticClass() {
-    static const TPropInfo props[] = {
-        OrdProp<&TTestFont::Charset, &TTestFont::SetCharset>("Charset", TPropKind::Integer, CharsetNames()),
-        OrdProp<&TTestFont::Color, &TTestFont::SetColor>("Color", TPropKind::Integer, ColorNames()),
-        OrdProp<&TTestFont::Height, &TTestFont::SetHeight>("Height"),
-        StrProp<&TTestFont::Name, &TTestFont::SetName>("Name"),
-        OrdProp<&TTestFont::Style, &TTestFont::SetStyle>("Style", TPropKind::Set, kStyleNames),
-    };
-    static const TClassInfo info{.name = "TTestFont", .parent = &TPersistent::StaticClass(), .props = props};
-    return info;
-}
 
 // A persistent whose payload is a defined Binary property "Data".
 class TBlob : public TPersistent {
@@ -141,7 +99,7 @@ public:
     int64_t Big() const { return big; }
     void SetBig(int64_t v) { big = v; }
     int64_t Locked() const { return 7; }
-    TTestFont* FontObj() { return &font; }
+    TFont* FontObj() { return &font; }
     TBlob* BlobObj() { return &blob; }
     TPicture* PictureObj() { return &picture; }
     TBitmap* BitmapObj() { return &bitmap; }
@@ -160,7 +118,7 @@ public:
     double ratio = 0;
     char letter = 'a';
     int64_t big = 0;
-    TTestFont font;
+    TFont font;
     TBlob blob;
     TPicture picture;
     TBitmap bitmap;
@@ -268,7 +226,7 @@ public:
     }
     int64_t Scaled() const { return scaled; }
     void SetScaled(int64_t v) { scaled = v != 0; }
-    TTestFont* FontObj() { return &font; }
+    TFont* FontObj() { return &font; }
 
     void DefineProperties(TFiler& filer) override {
         TComponent::DefineProperties(filer);
@@ -293,7 +251,7 @@ public:
     int64_t pendingWidth = -1;
     bool scaled = true;
     int64_t textHeight = 0;
-    TTestFont font;
+    TFont font;
     TNotifyEvent OnCreate;
     TMouseEvent OnMouseDown;
     int creates = 0, clicks = 0, ticks = 0, lastX = 0;
@@ -415,9 +373,9 @@ inline void BuildRichTree(TTestRoot& root, size_t blobSize = 300) {
     root.caption = "Skrundle ver.1.2.0";
     root.SetClientWidth(385);
     root.scaled = false;
-    root.font.charset = 128;
-    root.font.height = -12;
-    root.font.name = "\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
+    root.font.SetCharset(128);
+    root.font.SetHeight(-12);
+    root.font.SetName("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
     root.textHeight = 12;
     root.SetDesignPos(192, 107);
     Bind(root, "OnCreate", root, "FormCreate");

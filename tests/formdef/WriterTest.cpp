@@ -42,7 +42,7 @@ TEST_F(Writer, WhatItWritesReadsBackToTheSameBytes) {
     EXPECT_EQ(copy.Widget2->Tag(), 100000);
     EXPECT_EQ(copy.Widget2->big, -5);
     EXPECT_EQ(copy.Timer1->armedWith, 250);
-    EXPECT_EQ(copy.font.name, root.font.name);
+    EXPECT_EQ(copy.font.Name(), root.font.Name());
 }
 
 TEST_F(Writer, ATimerWritesTheRecordOfTheWorkedExample) {
