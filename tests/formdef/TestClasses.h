@@ -366,6 +366,17 @@ inline void Bind(TComponent& c, std::string_view prop, TComponent& root, std::st
     c.ClassInfo().FindProp(prop)->bindEvent(c, root, handler);
 }
 
+// The worked example's Timer1 (kTimer1Record): interval 250, its handler,
+// designed at (40, 184).
+inline TTestTimer* AddTimer1(TTestRoot& root) {
+    auto* t = new TTestTimer(&root);
+    t->SetName("Timer1");
+    t->interval = 250;
+    Bind(*t, "OnTimer", root, "Timer1Timer");
+    t->SetDesignPos(40, 184);
+    return t;
+}
+
 // A window-like tree with every kind of value; blobSize sizes the payload
 // of Widget1's Blob.Data (the benchmark makes it large).
 inline void BuildRichTree(TTestRoot& root, size_t blobSize = 300) {
@@ -399,11 +410,7 @@ inline void BuildRichTree(TTestRoot& root, size_t blobSize = 300) {
     w1->SetDesignPos(40, 24);
     Bind(*w1, "OnClick", root, "Widget1Click");
 
-    auto* t = new TTestTimer(&root);
-    t->SetName("Timer1");
-    t->interval = 250;
-    Bind(*t, "OnTimer", root, "Timer1Timer");
-    t->SetDesignPos(40, 184);
+    AddTimer1(root);
 
     auto* w2 = new TWidget(&root);
     w2->SetName("Widget2");

@@ -48,11 +48,7 @@ TEST_F(Writer, WhatItWritesReadsBackToTheSameBytes) {
 TEST_F(Writer, ATimerWritesTheRecordOfTheWorkedExample) {
     TTestRoot root;
     root.SetName("Form1");
-    auto* t = new TTestTimer(&root);
-    t->SetName("Timer1");
-    t->interval = 250;
-    Bind(*t, "OnTimer", root, "Timer1Timer");
-    t->SetDesignPos(40, 184);
+    AddTimer1(root);
     const std::vector<uint8_t> bytes = WriteRootComponent(root);
     std::vector<uint8_t> tail = kTimer1Record;
     tail.push_back(0);  // the root's child-list end

@@ -28,11 +28,7 @@ int main(int argc, char** argv) {
     {
         TTestRoot root;
         root.SetName("Form1");
-        auto* t = new TTestTimer(&root);
-        t->SetName("Timer1");
-        t->interval = 250;
-        Bind(*t, "OnTimer", root, "Timer1Timer");
-        t->SetDesignPos(40, 184);
+        AddTimer1(root);
         Save(dir, "timer", WriteRootComponent(root));
     }
     {

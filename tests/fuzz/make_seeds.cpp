@@ -181,38 +181,6 @@ void IconSeeds(const std::string& assets) {
 
 // --- JPEG files ---------------------------------------------------------------
 
-// A small CMYK file as Adobe writes it (inverted channels, the Adobe marker).
-Bytes CmykJpeg(int w, int h) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &out, &size);
-    c.image_width = static_cast<JDIMENSION>(w);
-    c.image_height = static_cast<JDIMENSION>(h);
-    c.input_components = 4;
-    c.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&c);
-    jpeg_set_colorspace(&c, JCS_YCCK);
-    jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(static_cast<size_t>(w) * 4);
-    while (c.next_scanline < c.image_height) {
-        for (int x = 0; x < w; ++x) {
-            const uint32_t p = Pattern(x, static_cast<int>(c.next_scanline));
-            row[4 * x] = JSAMPLE(p), row[4 * x + 1] = JSAMPLE(p >> 8), row[4 * x + 2] = JSAMPLE(p >> 16), row[4 * x + 3] = 200;
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    Bytes bytes(out, out + size);
-    std::free(out);
-    return bytes;
-}
-
 Bytes SmallJpeg(int w, int h, const JpegOptions& o = {}) { return EncodeJpeg(w, h, Pattern, o); }
 
 void JpegSeeds(const std::string& assets) {
@@ -224,7 +192,7 @@ void JpegSeeds(const std::string& assets) {
     Save("fuzz_jpeg", "grey-progressive.jpg", SmallJpeg(8, 8, {.quality = 60, .grey = true, .progressive = true}));
     Save("fuzz_jpeg", "full-chroma.jpg", SmallJpeg(11, 5, {.quality = 90, .fullChroma = true}));
     Save("fuzz_jpeg", "restarts.jpg", SmallJpeg(40, 16, {.quality = 50, .restartInterval = 1}));
-    Save("fuzz_jpeg", "cmyk.jpg", CmykJpeg(9, 9));
+    Save("fuzz_jpeg", "cmyk.jpg", SmallJpeg(9, 9, {.quality = 75, .cmyk = true}));
 }
 
 // --- WAVE files ---------------------------------------------------------------
@@ -335,7 +303,7 @@ void FormSeeds(const std::string& assets, const std::string& formPath) {
         iconPicture->SetBounds(300, 200, 32, 32);
         SetJpeg(*Find<TImage>(*form, "Iwhy"), SmallJpeg(16, 16, {.quality = 40, .grey = true, .progressive = true}));
         Find<TImage>(*form, "Iwhy")->SetBounds(370, 280, 30, 30);
-        SetJpeg(*Find<TImage>(*form, "Iwinner"), CmykJpeg(8, 8));
+        SetJpeg(*Find<TImage>(*form, "Iwinner"), SmallJpeg(8, 8, {.quality = 75, .cmyk = true}));
         for (const char* name : {"Iperfect", "Inobody", "Iwhy", "Iwinner", "Igoback"}) Find<TImage>(*form, name)->SetVisible(true);
         for (const char* name : {"BitmapBlorp", "BitmapClick", "BitmapNumber"}) Find<TBitmapList>(*form, name)->SetTransparent(true);
         Find<TTimer>(*form, "Timer1")->SetInterval(1);

@@ -17,6 +17,9 @@ namespace skr::test {
 struct JpegOptions {
     int quality = 95;
     bool grey = false;         // one component: the green byte of each pixel
+    // Four components stored as YCCK, as Adobe writes CMYK: the pixel's
+    // blue, green and red bytes, and 200 for the fourth.
+    bool cmyk = false;
     bool progressive = false;
     bool fullChroma = false;   // 4:4:4 instead of libjpeg's default subsampling
     unsigned restartInterval = 0;  // in MCUs; 0: none
@@ -34,9 +37,10 @@ std::vector<uint8_t> EncodeJpeg(int w, int h, Pixel pixel, const JpegOptions& o 
     jpeg_mem_dest(&c, &out, &size);
     c.image_width = static_cast<JDIMENSION>(w);
     c.image_height = static_cast<JDIMENSION>(h);
-    c.input_components = o.grey ? 1 : 3;
-    c.in_color_space = o.grey ? JCS_GRAYSCALE : JCS_RGB;
+    c.input_components = o.grey ? 1 : o.cmyk ? 4 : 3;
+    c.in_color_space = o.grey ? JCS_GRAYSCALE : o.cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
+    if (o.cmyk) jpeg_set_colorspace(&c, JCS_YCCK);
     jpeg_set_quality(&c, o.quality, TRUE);
     if (o.progressive) jpeg_simple_progression(&c);
     if (o.fullChroma)
@@ -49,6 +53,7 @@ std::vector<uint8_t> EncodeJpeg(int w, int h, Pixel pixel, const JpegOptions& o 
         for (int x = 0; x < w; ++x) {
             const uint32_t p = pixel(x, y);
             if (o.grey) row[x] = JSAMPLE(p >> 8);
+            else if (o.cmyk) row[4 * x] = JSAMPLE(p), row[4 * x + 1] = JSAMPLE(p >> 8), row[4 * x + 2] = JSAMPLE(p >> 16), row[4 * x + 3] = 200;
             else row[3 * x] = JSAMPLE(p >> 16), row[3 * x + 1] = JSAMPLE(p >> 8), row[3 * x + 2] = JSAMPLE(p);
         }
         JSAMPROW r = row.data();
@@ -64,8 +69,7 @@ std::vector<uint8_t> EncodeJpeg(int w, int h, Pixel pixel, const JpegOptions& o 
 // The file as a picture's stream payload, positioned at its start.
 inline TMemoryStream JpegPayload(const std::vector<uint8_t>& jpeg) {
     TMemoryStream s;
-    const uint32_t n = static_cast<uint32_t>(jpeg.size());
-    s.WriteBuffer(&n, 4);
+    s.WriteU32(static_cast<uint32_t>(jpeg.size()));
     s.WriteBuffer(jpeg.data(), jpeg.size());
     s.SetPosition(0);
     return s;
