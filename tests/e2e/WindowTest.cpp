@@ -69,10 +69,8 @@ TEST(RealWindow, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition) {
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     long extents[4] = {};
-    for (int i = 0; i < 50 && !x.FrameExtents(w, extents); ++i) Wait(100);
-    Wait(500);  // let the window manager finish placing it
     int left, top, width, height;
-    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
+    ASSERT_TRUE(x.PlacedGeometry(w, extents, left, top, width, height));
     EXPECT_EQ(width, 385);
     EXPECT_EQ(height, 289);
     EXPECT_GT(extents[2], 0) << "no caption bar";

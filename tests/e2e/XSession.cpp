@@ -228,6 +228,12 @@ Window XSession::WaitForWindow(const std::string& name, int timeoutMs, int pollM
     return 0;
 }
 
+bool XSession::PlacedGeometry(Window w, long extents[4], int& x, int& y, int& width, int& height) {
+    for (int i = 0; i < 50 && !FrameExtents(w, extents); ++i) Sleep(100);
+    Sleep(500);
+    return Geometry(w, x, y, width, height);
+}
+
 bool XSession::Geometry(Window w, int& x, int& y, int& width, int& height) {
     XWindowAttributes attrs;
     if (!XGetWindowAttributes(display_, w, &attrs)) return false;

@@ -39,6 +39,9 @@ public:
     // The frame's extents around a client window (left, right, top, bottom);
     // false until the window manager has set them.
     bool FrameExtents(Window w, long extents[4]);
+    // Under a window manager: waits (up to 5 s) for the frame's extents, lets
+    // the manager finish placing the window, then reads its client geometry.
+    bool PlacedGeometry(Window w, long extents[4], int& x, int& y, int& width, int& height);
     // Starts the program; false when it did not start.
     bool Launch(const std::string& program);
     // Starts a command on the display with extra environment ("NAME=value").
