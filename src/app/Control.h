@@ -45,11 +45,10 @@ public:
     virtual bool Opaque() const { return false; }
     // Paints at the control's place on the window's canvas (already clipped).
     virtual void Paint(TCanvas&) {}
-    // Mouse events in the control's own coordinates. `dbl` marks the second
-    // press of a double click.
-    virtual void MouseDown(TMouseButton, TShiftState, int, int, bool /*dbl*/) {}
-    virtual void MouseUp(TMouseButton, TShiftState, int, int) {}
-    virtual void MouseMove(TShiftState, int, int) {}
+    // A press on the control (`dbl`: the second press of a double click),
+    // and the release, at the control's own coordinates.
+    virtual void MouseDown(TMouseButton, bool /*dbl*/) {}
+    virtual void MouseUp(TMouseButton, int /*x*/, int /*y*/) {}
 
 protected:
     void InvalidateSelf(bool erase);

@@ -210,16 +210,7 @@ void TForm::HandleInput(const platform::RawEvent& e, uint32_t tick) {
     switch (e.type) {
         case EventType::ButtonDown: RouteButton(e, true, tick); break;
         case EventType::ButtonUp: RouteButton(e, false, tick); break;
-        case EventType::PointerMove: {
-            TShiftState shift = e.modifiers | buttonsHeld_;
-            if (captureControl_) {
-                captureControl_->MouseMove(shift, Relative(e.x, captureControl_->Left()), Relative(e.y, captureControl_->Top()));
-            } else if (!captureWindow_) {
-                if (TControl* c = ControlAt(e.x, e.y))
-                    c->MouseMove(shift, Relative(e.x, c->Left()), Relative(e.y, c->Top()));
-            }
-            break;
-        }
+        case EventType::PointerMove: break;  // no control or handler of this model follows the pointer
         case EventType::Expose: Invalidate(TRect{e.area.left, e.area.top, e.area.right, e.area.bottom}, true); break;
         case EventType::Minimize: minimized_ = true; break;
         case EventType::Restore:
@@ -281,9 +272,8 @@ void TForm::RouteButton(const platform::RawEvent& e, bool down, uint32_t tick) {
     }
 
     if (target) {
-        const int x = Relative(e.x, target->Left()), y = Relative(e.y, target->Top());
-        if (down) target->MouseDown(button, shift, x, y, dbl);
-        else target->MouseUp(button, shift, x, y);
+        if (down) target->MouseDown(button, dbl);
+        else target->MouseUp(button, Relative(e.x, target->Left()), Relative(e.y, target->Top()));
     } else if (toWindow && down) {
         // The press handler gets the platform event's signed 16-bit coordinates.
         OnMouseDown(this, button, shift, static_cast<int16_t>(e.x), static_cast<int16_t>(e.y));

@@ -32,11 +32,11 @@ void TImage::Paint(TCanvas& canvas) {
         g->Draw(canvas, BoundsRect().Intersect(Bounds(static_cast<int>(Left()), static_cast<int>(Top()), g->Width(), g->Height())));
 }
 
-void TImage::MouseDown(TMouseButton button, TShiftState, int, int, bool dbl) {
+void TImage::MouseDown(TMouseButton button, bool dbl) {
     if (button == TMouseButton::mbLeft && !dbl) clicked_ = true;
 }
 
-void TImage::MouseUp(TMouseButton button, TShiftState, int x, int y) {
+void TImage::MouseUp(TMouseButton button, int x, int y) {
     if (button != TMouseButton::mbLeft || !clicked_) return;
     clicked_ = false;
     if (x >= 0 && y >= 0 && x < Width() && y < Height()) Click();

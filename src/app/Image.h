@@ -20,8 +20,8 @@ public:
     TPicture* Picture() noexcept { return picture_.get(); }
     bool Opaque() const override { return opaque_; }
     void Paint(TCanvas& canvas) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y, bool dbl) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseDown(TMouseButton button, bool dbl) override;
+    void MouseUp(TMouseButton button, int x, int y) override;
 
     TNotifyEvent OnClick;
 

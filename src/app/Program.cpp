@@ -73,7 +73,7 @@ int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) 
         return slash == std::string::npos ? path : path.substr(slash + 1);
     }();
     try {
-        TForm* form = buildMainForm(app);
+        TForm* form = buildMainForm();
         // FormCreate runs once construction has completed; its errors are
         // shown like any handler's and start-up goes on.
         try {

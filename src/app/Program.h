@@ -9,12 +9,11 @@
 
 namespace skr {
 
-class TApplication;
 class TForm;
 
 // Builds the main window (allocating it, reading its definition or setting
 // its properties) and returns it; the application owns it from AddForm on.
-using TFormBuilder = std::function<TForm*(TApplication&)>;
+using TFormBuilder = std::function<TForm*()>;
 
 // Reads the window's definition from the program's resource named after its
 // class (found without regard to case). Raises "%s リソースが見つかりません"

@@ -7,17 +7,13 @@
 
 namespace skr {
 
-namespace {
-const TIdentMap kBooleanNames[] = {{"False", 0}, {"True", 1}};
-}  // namespace
-
 const TClassInfo& TBitmapList::StaticClass() {
     static const TPropInfo props[] = {
         ObjProp<&TBitmapList::Bitmap>("Bitmap"),
         OrdProp<&TBitmapList::Height>("Height"),
         OrdProp<&TBitmapList::NumImages, &TBitmapList::SetNumImages>("NumImages"),
         OrdProp<&TBitmapList::Transparent, &TBitmapList::SetTransparent>("Transparent", TPropKind::Enumeration,
-                                                                          kBooleanNames),
+                                                                          BooleanNames()),
         OrdProp<&TBitmapList::Width, &TBitmapList::SetWidth>("Width"),
         EventProp<&TBitmapList::OnChange>("OnChange"),
     };

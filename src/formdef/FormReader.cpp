@@ -16,9 +16,6 @@ namespace skr {
 
 namespace {
 
-// A Boolean property declared without its own name table.
-constexpr TIdentMap kBooleanNames[] = {{"False", 0}, {"True", 1}};
-
 const TIdentMap* FindName(std::span<const TIdentMap> names, std::string_view name) noexcept {
     for (const TIdentMap& m : names)
         if (SameText(m.name, name)) return &m;
@@ -200,7 +197,7 @@ private:
                 return;
             }
             case TPropKind::Enumeration: {
-                const std::span<const TIdentMap> names = p.names.empty() ? kBooleanNames : p.names;
+                const std::span<const TIdentMap> names = p.names.empty() ? BooleanNames() : p.names;
                 const TIdentMap* m = FindName(names, in_.ReadIdent());
                 if (!m) ThrowInvalidValue();
                 p.setOrd(obj, m->value);

@@ -24,8 +24,6 @@ const TIdentMap* NameOf(std::span<const TIdentMap> names, int64_t value, bool lo
     return nullptr;
 }
 
-constexpr TIdentMap kBooleanNames[] = {{"False", 0}, {"True", 1}};
-
 class Writer final : public TFiler, public TValueWriter {
 public:
     explicit Writer(TComponent& root) : root_(root) {}
@@ -212,7 +210,7 @@ private:
                 return;
             }
             case TPropKind::Enumeration: {
-                const TIdentMap* m = NameOf(p.names.empty() ? kBooleanNames : p.names, v, false);
+                const TIdentMap* m = NameOf(p.names.empty() ? BooleanNames() : p.names, v, false);
                 if (!m) return;  // a value the enumeration has no name for cannot be stored
                 Name(p);
                 Ident(m->name);

@@ -277,7 +277,7 @@ void TForm1::EndSequence() {
     result->SetBounds(0, 0, 384, 288);
 }
 
-TForm* BuildForm1(TApplication&) {
+TForm* BuildForm1() {
     RegisterBmpList();
     RegisterWavePlay();
     Form1 = new TForm1(nullptr);

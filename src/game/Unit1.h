@@ -102,8 +102,7 @@ extern uint32_t RandSeed;
 void ReseedFromClock();
 int32_t RandomBelow(int32_t n);
 
-class TApplication;
 // Allocates Form1 and builds it from the program's embedded definition.
-TForm* BuildForm1(TApplication& app);
+TForm* BuildForm1();
 
 }  // namespace skr

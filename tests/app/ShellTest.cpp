@@ -263,7 +263,7 @@ TEST(Program, TitleComesFromTheExecutableName) {
 
 TEST(Program, AStartUpErrorShowsTheFatalBoxAndExitsWithOne) {
     platform::HeadlessPlatform p;
-    const int code = RunProgram(p, [](TApplication&) -> TForm* { throw EReadError("ストリームからの読み込みエラー"); });
+    const int code = RunProgram(p, []() -> TForm* { throw EReadError("ストリームからの読み込みエラー"); });
     EXPECT_EQ(code, 1);
     ASSERT_EQ(p.ErrorBoxes().size(), 1u);
     EXPECT_EQ(p.ErrorBoxes()[0].title, "アプリケーション エラー");
@@ -274,7 +274,7 @@ TEST(Program, AStartUpErrorShowsTheFatalBoxAndExitsWithOne) {
 
 TEST(Program, AWindowThePlatformCannotCreateIsAFatalError) {
     platform::HeadlessPlatform p({.canCreateWindow = false});
-    const int code = RunProgram(p, [](TApplication&) {
+    const int code = RunProgram(p, []() {
         auto* f = new TForm(nullptr);
         f->SetClientWidth(385);
         return f;
@@ -286,7 +286,7 @@ TEST(Program, AWindowThePlatformCannotCreateIsAFatalError) {
 TEST(Program, FormCreateErrorsAreShownAndStartUpGoesOnToExitCodeZero) {
     platform::HeadlessPlatform p({.launchShow = platform::ShowState::Maximized});
     p.Close(10);
-    const int code = RunProgram(p, [](TApplication&) {
+    const int code = RunProgram(p, []() {
         auto* f = new TForm(nullptr);
         f->OnCreate = TNotifyEvent{[](TObject*) { throw EConvertError("bad"); }, "FormCreate"};
         return f;

@@ -77,7 +77,7 @@ TEST(WebPage, AnErrorBoxIsAModalDialogWithTheTextsThatTheProgramWaitsOn) {
 TEST(WebPage, AFatalStartUpErrorShowsItsBoxAndTheProgramEndsWithExitCodeOne) {
     platform::WebPlatform p;
     skr_test_answer_dialog_after(100);
-    const int code = RunProgram(p, [](TApplication&) -> TForm* { throw std::runtime_error("no window today"); });
+    const int code = RunProgram(p, []() -> TForm* { throw std::runtime_error("no window today"); });
     EXPECT_EQ(code, 1);
     EXPECT_EQ(DialogField(0), "アプリケーション エラー");
     EXPECT_NE(DialogField(1).find("no window today"), std::string::npos) << DialogField(1);

@@ -328,7 +328,7 @@ TEST(EmbeddedForm, ReadsIntoTheWindowWithHiddenOpaquePicturesAndARunningTimer) {
     platform::HeadlessPlatform p;
     TApplication app(p);
     RegisterStandardGraphics();
-    TForm* form = BuildForm1(app);
+    TForm* form = BuildForm1();
     ASSERT_EQ(form, Form1);
     EXPECT_EQ(Form1->ClientWidth(), 385);
     EXPECT_EQ(Form1->Caption(), "Skrundle ver.1.2.0");

@@ -38,7 +38,7 @@ void Rename(std::vector<uint8_t>& def, const std::string& from, const std::strin
 // built anyway is closed after a few seconds.
 int RunWith(platform::HeadlessPlatform& p, const std::vector<uint8_t>& def) {
     p.Close(5000);
-    return RunProgram(p, [&](TApplication&) -> TForm* {
+    return RunProgram(p, [&]() -> TForm* {
         RegisterBmpList();
         RegisterWavePlay();
         Form1 = new TForm1(nullptr);

@@ -26,8 +26,8 @@ struct RealGame {
 
     void Play() {
         p.Click(400, 200, 100);
-        exitCode = RunProgram(p, [this](TApplication& app) {
-            TForm* form = BuildForm1(app);
+        exitCode = RunProgram(p, [this]() {
+            TForm* form = BuildForm1();
             TNotifyEvent tick = Form1->Timer1->OnTimer;
             Form1->Timer1->SetOnTimer(TNotifyEvent{[this, tick](TObject* sender) {
                                                         tick(sender);
@@ -66,7 +66,7 @@ TEST(RealGame, WholeGamesEndWithThePictureForTheirHits) {
         platform::HeadlessPlatform p({.startTimeOfDayMs = 12 * 3600 * 1000 + 777});
         TApplication app(p);
         RegisterStandardGraphics();
-        BuildForm1(app);
+        BuildForm1();
         TForm1* form = Form1;
         TImage* shown = nullptr;
         int32_t hits = -1, figures = -1;

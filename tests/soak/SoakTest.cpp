@@ -65,7 +65,7 @@ TEST(Soak, OneHundredWholeGamesInOneProcessHoldNoMoreMemoryAtTheEndThanAfterTheF
     platform::HeadlessPlatform p({.startTimeOfDayMs = 9 * 3600 * 1000 + 123});
     TApplication app(p);
     RegisterStandardGraphics();
-    BuildForm1(app);
+    BuildForm1();
     TForm1* form = Form1;
     int games = 0;
     int64_t bytesSettled = 0, blocksSettled = 0;

@@ -125,7 +125,7 @@ int Run(const Options& o) {
     platform::HeadlessPlatform p({.startTimeOfDayMs = 10 * 3600 * 1000 + o.seed % 3600000});
     TApplication app(p);
     RegisterStandardGraphics();
-    BuildForm1(app);
+    BuildForm1();
     TForm1* form = Form1;
     const platform::Surface screen = p.Screen();
 
