@@ -126,7 +126,7 @@ void PlayTheLinuxProgram(bool windowManager) {
     if (windowManager) x.Focus(w);
     CheckWholeGame(x, w, windowManager, tap);
     x.RequestClose(w);
-    EXPECT_EQ(x.WaitExit(15000), 0);
+    EXPECT_EQ(x.WaitExit(15000), 0) << x.ProgramErrors();
 }
 
 TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) { PlayTheLinuxProgram(false); }
@@ -156,7 +156,7 @@ TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAndAWindowManager) {
         x.Focus(w);
         CheckWholeGame(x, w, true, tap);
         x.RequestClose(w);
-        EXPECT_EQ(x.WaitExit(20000), 0);
+        EXPECT_EQ(x.WaitExit(20000), 0) << x.ProgramErrors();
     }
     rc = std::system(stop.c_str());
 }

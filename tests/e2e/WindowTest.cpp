@@ -51,7 +51,7 @@ TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
     EXPECT_GT(Lit(pixels, 136, 256, 248, 288), 100);
 
     x.RequestClose(w);
-    EXPECT_EQ(x.WaitExit(15000), 0);
+    EXPECT_EQ(x.WaitExit(15000), 0) << x.ProgramErrors();
 }
 
 TEST(RealWindow, WithoutADisplayTheProgramEndsWithExitCodeOne) {
@@ -77,7 +77,7 @@ TEST(RealWindow, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition) {
     EXPECT_EQ(left - extents[0], 192);
     EXPECT_EQ(top - extents[2], 107);
     x.RequestClose(w);
-    EXPECT_EQ(x.WaitExit(15000), 0);
+    EXPECT_EQ(x.WaitExit(15000), 0) << x.ProgramErrors();
 }
 
 }  // namespace

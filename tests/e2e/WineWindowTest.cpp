@@ -152,7 +152,7 @@ TEST_F(WineProgram, ShowsItsWindowBlinksStartsAGameWithSoundAndClosesWithExitCod
     EXPECT_EQ(top, 107 + kFrameTop);
     PlayTheOpening(x, w, [&] { return SoundBytes(); });
     x.RequestClose(w);
-    EXPECT_EQ(x.WaitExit(20000), 0);
+    EXPECT_EQ(x.WaitExit(20000), 0) << x.ProgramErrors();
 }
 
 TEST_F(WineProgram, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition) {
@@ -177,7 +177,7 @@ TEST_F(WineProgram, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition
         [[maybe_unused]] const int rc = std::system(cmd.c_str());
     }
     x.RequestClose(w);
-    EXPECT_EQ(x.WaitExit(20000), 0);
+    EXPECT_EQ(x.WaitExit(20000), 0) << x.ProgramErrors();
 }
 
 TEST_F(WineProgram, ADamagedFormDefinitionShowsTheFatalBoxAndExitsWithCodeOne) {

@@ -22,8 +22,10 @@ namespace skr::e2e {
 namespace {
 
 // Starts a child with no output of its own (so a test runner reading ours
-// never waits on it) that dies with this process, whatever ends it.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+// never waits on it) that dies with this process, whatever ends it. Its
+// error output goes to `errorLog` when one is named.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            const std::string& errorLog = {}) {
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
     for (const std::string& e : extraEnv) envStrings.push_back(e);
@@ -40,7 +42,8 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     const int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(null, 1);
-    dup2(null, 2);
+    const int err = errorLog.empty() ? -1 : open(errorLog.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(err >= 0 ? err : null, 2);
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
 }
@@ -117,6 +120,18 @@ XSession::~XSession() {
         kill(xvfb_, SIGTERM);
         waitpid(xvfb_, nullptr, 0);
     }
+    if (!errorLog_.empty()) std::remove(errorLog_.c_str());
+}
+
+std::string XSession::ProgramErrors() const {
+    std::string text;
+    if (FILE* f = errorLog_.empty() ? nullptr : std::fopen(errorLog_.c_str(), "r")) {
+        char buf[4096];
+        for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+        std::fclose(f);
+    }
+    // The end says most: the last lines before the program ended.
+    return text.size() > 4000 ? text.substr(text.size() - 4000) : text;
 }
 
 bool XSession::StartWindowManager() {
@@ -164,7 +179,8 @@ bool XSession::Launch(const std::string& program) {
 bool XSession::Launch(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     std::vector<std::string> all{"DISPLAY=" + name_};
     all.insert(all.end(), env.begin(), env.end());
-    program_ = Spawn(args, all);
+    if (errorLog_.empty()) errorLog_ = "/tmp/skr_program_" + std::to_string(getpid()) + "_" + name_.substr(1) + ".log";
+    program_ = Spawn(args, all, errorLog_);
     return program_ > 0;
 }
 

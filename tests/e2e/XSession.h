@@ -90,10 +90,14 @@ public:
     std::string DisplayName() const { return name_; }
     // The process started by Launch (-1 when none is running).
     pid_t ProgramPid() const { return program_; }
+    // What the program started by Launch wrote to its error output (the
+    // last 4,000 bytes), for a failing test to show.
+    std::string ProgramErrors() const;
 
 private:
     pid_t xvfb_ = -1;
     pid_t program_ = -1;
+    std::string errorLog_;
     pid_t windowManager_ = -1;
     Display* display_ = nullptr;
     std::string name_;
