@@ -264,6 +264,10 @@ TEST_F(SdlVoiceDisk, AQuietDeviceIsClosedAndOpenedAgainByTheNextClip) {
     EXPECT_LE(wait, SdlVoice::kQuietCloseMs + 100);
     EXPECT_TRUE(voice_.IsOpen());
     WaitEnd();
+    // The fast test driver has mixed the whole clip long before it would
+    // have played: still not quiet.
+    EXPECT_GE(voice_.CloseWhenQuiet(SDL_GetTicks()), SdlVoice::kQuietCloseMs);
+    EXPECT_TRUE(voice_.IsOpen());
     EXPECT_GT(voice_.CloseWhenQuiet(now + 1000), 0u);
     EXPECT_TRUE(voice_.IsOpen());
     EXPECT_EQ(voice_.CloseWhenQuiet(now + 100 + SdlVoice::kQuietCloseMs + 50), SdlVoice::kNever);

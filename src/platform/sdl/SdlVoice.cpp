@@ -74,9 +74,11 @@ void SdlVoice::CloseDevice() {
 uint32_t SdlVoice::CloseWhenQuiet(uint32_t now) {
     if (!device_) return kNever;
     if (Sounding()) return kQuietCloseMs;
-    // Tick differences wrap with the 32-bit counter.
-    const uint32_t quiet = now - quietFrom_;
-    if (quiet < kQuietCloseMs) return kQuietCloseMs - quiet;
+    // Signed, as tick differences wrap with the 32-bit counter: the mixer
+    // takes a clip's last samples a buffer period before they have played,
+    // so the quiet may still be ahead (negative).
+    const int64_t quiet = static_cast<int32_t>(now - quietFrom_);
+    if (quiet < int64_t{kQuietCloseMs}) return static_cast<uint32_t>(int64_t{kQuietCloseMs} - quiet);
     CloseDevice();
     return kNever;
 }
