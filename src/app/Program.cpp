@@ -13,16 +13,16 @@
 #include "core/Stream.h"
 #include "core/Text.h"
 #include "formdef/FormReader.h"
-#include "gfx/StandardGraphics.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
+#include "gfx/StandardGraphics.h"
 #include "platform/Resources.h"
 
 namespace skr {
 
 std::string FatalErrorText(std::string_view kind, std::string_view module, std::string_view message) {
-    std::string text = Format(msg::FatalError, int(kind.size()), kind.data(),
-                              int(module.size()), module.data(), uint32_t{0}, int(message.size()), message.data());
+    std::string text = Format(msg::FatalError, int(kind.size()), kind.data(), int(module.size()), module.data(),
+                              uint32_t{0}, int(message.size()), message.data());
     if (!message.empty() && message.back() != '.') text += '.';
     return text;
 }

@@ -23,8 +23,8 @@
 #include "formdef/FormReader.h"
 #include "formdef/Messages.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "gfx/JPEGImage.h"
+#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 using namespace skr;

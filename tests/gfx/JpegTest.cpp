@@ -12,9 +12,9 @@
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
-#include "gfx/StandardGraphics.h"
 #include "gfx/JPEGImage.h"
 #include "gfx/Picture.h"
+#include "gfx/StandardGraphics.h"
 #include "support/JpegImages.h"
 
 namespace skr {

@@ -16,8 +16,8 @@
 #include "core/Stream.h"
 #include "formdef/FormWriter.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "gfx/Icon.h"
+#include "gfx/StandardGraphics.h"
 
 namespace {
 
