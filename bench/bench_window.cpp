@@ -18,9 +18,15 @@
 //     the start's one-second wait). Native only: under Wine the process
 //     started is Wine's loader.
 // Prints medians and percentiles over all runs.
-//   bench_window [--startup-only] PROGRAM [runs] [seconds of blinking per run]
+//   bench_window [--startup-only | --prompt-only] [--scale K] PROGRAM [runs] [seconds of blinking per run]
 // --startup-only measures only start-up (for a program that shows a first
 // frame in the prompt's place and nothing more: sdl_window_baseline).
+// --prompt-only times the prompt's periods from its first frame on, for
+// the given seconds, and nothing more (a stall in the program's first
+// seconds shows there: the audio device is given up 3 s after start-up).
+// --scale K runs the program on a desktop of K times 96 pixels per inch
+// (Xft.dpi, or for Wine a prefix of the benchmark's own), where it shows
+// each client pixel as a K x K block.
 #include <X11/extensions/Xdamage.h>
 #include <poll.h>
 
@@ -100,6 +106,7 @@ double CpuShare(pid_t pid, const std::map<std::string, double>& cpu0, Clock::tim
 struct Area {
     int left, top, right, bottom;
     bool Meets(const Area& o) const { return left < o.right && o.left < right && top < o.bottom && o.top < bottom; }
+    Area Times(int k) const { return Area{left * k, top * k, right * k, bottom * k}; }
 };
 constexpr Area kPrompt{92, 200, 292, 223}, kCounter{136, 256, 248, 288}, kClient{0, 0, 385, 289};
 
@@ -169,27 +176,34 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    const bool startupOnly = argc > 1 && std::string(argv[1]) == "--startup-only";
-    if (startupOnly) --argc, ++argv;
+    const char* self = argv[0];
+    bool startupOnly = false, promptOnly = false;
+    int scale = 1;
+    for (; argc > 1 && std::string(argv[1]).rfind("--", 0) == 0; --argc, ++argv) {
+        if (std::string(argv[1]) == "--startup-only") startupOnly = true;
+        else if (std::string(argv[1]) == "--prompt-only") promptOnly = true;
+        else if (std::string(argv[1]) == "--scale" && argc > 2) scale = std::clamp(std::atoi((--argc, *++argv)), 1, 4);
+        else argc = 0;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s [--startup-only] PROGRAM [runs] [seconds]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--startup-only | --prompt-only] [--scale K] PROGRAM [runs] [seconds]\n", self);
         return 2;
     }
     const std::string program = argv[1];
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
     const int seconds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
     const bool wine = program.size() > 4 && program.substr(program.size() - 4) == ".exe";
-    const std::string prefix = program.substr(0, program.find_last_of('/') + 1) + "wineprefix";
+    const Area prompt = kPrompt.Times(scale), counter = kCounter.Times(scale), client = kClient.Times(scale);
+    std::optional<skr::e2e::WinePrefix> winePrefix;
+    if (wine) winePrefix.emplace(program, 96 * scale);
 
     std::vector<double> periods, pressToScreen, ticks, toWindow, toPrompt, peakRss, idleCpu, playCpu;
     for (int run = 0; run < runs; ++run) {
-        if (wine) [[maybe_unused]] int rc = std::system(("WINEPREFIX='" + prefix + "' wineserver -k 2>/dev/null").c_str());
-        skr::e2e::XSession x;
+        if (wine) winePrefix->StopServer();
+        skr::e2e::XSession x(scale);
         if (!x.Ready()) return 1;
         const auto launched = Clock::now();
-        const bool started =
-            wine ? x.Launch({"wine", program}, {"WINEPREFIX=" + prefix, "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="})
-                 : x.Launch(program);
+        const bool started = wine ? x.Launch({"wine", program}, winePrefix->Env()) : x.Launch(program);
         const Window w = started ? x.WaitForWindow("Skrundle ver.1.2.0", 60000, 1) : 0;
         if (!w) {
             std::fprintf(stderr, "run %d: no window\n", run);
@@ -198,8 +212,7 @@ int main(int argc, char** argv) {
         while (!x.Viewable(w)) std::this_thread::sleep_for(std::chrono::microseconds(250));
         toWindow.push_back(Ms(Clock::now()) - Ms(launched));
         // The blinking prompt (92, 200)-(292, 223).
-        auto prompt = [&] { return x.CaptureArea(w, 92, 200, 200, 23); };
-        while (Lit(prompt()) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (Lit(x.CaptureArea(w, 92, 200, 200, 23)) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         toPrompt.push_back(Ms(Clock::now()) - Ms(launched));
         if (startupOnly) {
             x.RequestClose(w);
@@ -211,12 +224,19 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "the X server reports no damage\n");
             return 1;
         }
+        if (promptOnly) {
+            const std::vector<double> blinks = damage.Frames(prompt, seconds * 1000.0);
+            for (size_t i = 1; i < blinks.size(); ++i) periods.push_back(blinks[i] - blinks[i - 1]);
+            x.RequestClose(w);
+            x.WaitExit(20000);
+            continue;
+        }
         std::this_thread::sleep_until(launched + std::chrono::seconds(4));
         const pid_t pid = x.ProgramPid();
         auto cpu0 = CpuNs(pid);
         auto t0 = Clock::now();
         damage.Drain();
-        const std::vector<double> blinks = damage.Frames(kPrompt, seconds * 1000.0);
+        const std::vector<double> blinks = damage.Frames(prompt, seconds * 1000.0);
         for (size_t i = 1; i < blinks.size(); ++i) periods.push_back(blinks[i] - blinks[i - 1]);
         if (!wine) idleCpu.push_back(CpuShare(pid, cpu0, t0));
         // Press to screen: the counter line appears.
@@ -227,14 +247,14 @@ int main(int argc, char** argv) {
         // trip to the server would return.)
         const double pressed = Ms(Clock::now());
         x.SetButton(1, true);
-        if (const std::optional<double> drawn = damage.Next(kCounter, 5000)) pressToScreen.push_back(*drawn - pressed);
+        if (const std::optional<double> drawn = damage.Next(counter, 5000)) pressToScreen.push_back(*drawn - pressed);
         x.SetButton(1, false);
         // The game tick, after the start's one-second wait.
         std::this_thread::sleep_for(std::chrono::milliseconds(1100));
         cpu0 = CpuNs(pid);
         t0 = Clock::now();
         damage.Drain();
-        const std::vector<double> frames = damage.Frames(kClient, seconds * 1000.0);
+        const std::vector<double> frames = damage.Frames(client, seconds * 1000.0);
         // (The first frame may be the start's own, drawn as its wait ends.)
         for (size_t i = 2; i < frames.size(); ++i) ticks.push_back(frames[i] - frames[i - 1]);
         if (!wine) {
@@ -247,7 +267,7 @@ int main(int argc, char** argv) {
         x.RequestClose(w);
         x.WaitExit(20000);
     }
-    std::printf("%s (%s), %d runs\n", program.c_str(), wine ? "under Wine" : "native", runs);
+    std::printf("%s (%s, %dx), %d runs\n", program.c_str(), wine ? "under Wine" : "native", scale, runs);
     Report("prompt period (goal 250 ms)", periods, 250.0);
     Report("press to screen (ms)", pressToScreen, 0.0);
     Report("game tick (goal 90 ms)", ticks, 90.0);

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/Scale.h"
 
 #include <chrono>
 
@@ -16,6 +17,17 @@ TimeOfDay UtcTimeOfDay() {
     const int64_t ms = duration_cast<milliseconds>(now).count() % 86400000;
     return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
                      static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+}
+
+int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const Rect& workArea) noexcept {
+    int k = dpi > 0 ? (dpi + 48) / 96 : 1;
+    if (k > 16) k = 16;  // no display is that dense; keeps the products below in range
+    for (; k > 1; --k) {
+        const bool fitsAcross = spec.left * k + spec.clientWidth * k + frameWidth <= workArea.right;
+        const bool fitsDown = spec.top * k + spec.clientHeight * k + frameHeight <= workArea.bottom;
+        if (fitsAcross && fitsDown) break;
+    }
+    return k < 1 ? 1 : k;
 }
 
 }  // namespace skr::platform

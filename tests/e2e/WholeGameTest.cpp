@@ -1,6 +1,7 @@
 // Whole games through real presses, as a player plays them: the Linux
 // program bare and under a window manager, and the Windows program under
-// Wine. The driver (WholeGame.cpp) watches the board's pixels and strikes
+// Wine, under a window manager, and each bare on a desktop at twice the
+// classic scale. The driver (WholeGame.cpp) watches the board's pixels and strikes
 // what it sees; these tests check what the window showed.
 #include <gtest/gtest.h>
 
@@ -92,6 +93,7 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager, const AudioTap& t
     EXPECT_TRUE(g.covered);
     EXPECT_EQ(g.picture, g.expected) << "after " << g.lastHits << " hits";
     EXPECT_TRUE(g.promptAgain) << "no prompt with the last counter line after the picture";
+    EXPECT_EQ(x.MixedBlocks(), 0) << "client pixels not shown as whole blocks";
     std::printf("whole game: %d hits of %d figures, %d strikes, picture %s\n", g.lastHits, g.lastFigures, g.strikes,
                 g.picture.c_str());
     CheckSounds(tap, g);
@@ -111,9 +113,23 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager, const AudioTap& t
     EXPECT_TRUE(CounterLineBack(x, w, before)) << "the counter line did not come back after a restore";
 }
 
+// Without a window manager: the client at the stored corner k times,
+// inside the frame the program keeps to itself (none for SDL's window;
+// Wine's at its default metrics for k times 96 pixels per inch: a border of
+// 3, a caption of 18k + 1), k times its size.
+void CheckPlacement(XSession& x, Window w, int frameLeft, int frameTop) {
+    const int k = x.Scale();
+    int left, top, width, height;
+    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
+    EXPECT_EQ(width, 385 * k);
+    EXPECT_EQ(height, 289 * k);
+    EXPECT_EQ(left, 192 * k + frameLeft);
+    EXPECT_EQ(top, 107 * k + frameTop);
+}
+
 // The Linux program through a whole game, its sound captured.
-void PlayTheLinuxProgram(bool windowManager) {
-    XSession x;
+void PlayTheLinuxProgram(bool windowManager, int scale) {
+    XSession x(scale);
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     if (windowManager) {
         ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
@@ -124,42 +140,46 @@ void PlayTheLinuxProgram(bool windowManager) {
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u);
     if (windowManager) x.Focus(w);
+    else CheckPlacement(x, w, 0, 0);
     CheckWholeGame(x, w, windowManager, tap);
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0) << x.ProgramErrors();
 }
 
-TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) { PlayTheLinuxProgram(false); }
-
-TEST(WholeGame, TheLinuxProgramIsPlayedThroughUnderAWindowManager) { PlayTheLinuxProgram(true); }
-
-TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAndAWindowManager) {
-    namespace fs = std::filesystem;
+// The Windows program through a whole game under Wine, its sound captured.
+void PlayTheWindowsProgram(bool windowManager, int scale) {
     const std::string exe = SKRUNDLE_WIN32_PROGRAM;
-    if (!fs::exists(exe)) GTEST_SKIP() << exe << " is not built (scripts/win32.sh builds it)";
-    const fs::path prefix = fs::path(exe).parent_path() / "wineprefix";
+    if (!std::filesystem::exists(exe)) GTEST_SKIP() << exe << " is not built (scripts/win32.sh builds it)";
+    const WinePrefix wine(exe, 96 * scale);
+    ASSERT_TRUE(wine.Ready()) << "no Wine prefix for " << 96 * scale << " dpi";
     AudioTap tap(AudioTap::Output::AlsaFile);
     ASSERT_TRUE(tap.Ready());
-    std::vector<std::string> env = {"WINEPREFIX=" + prefix.string(), "WINEARCH=win64", "WINEDEBUG=-all",
-                                    "WINEDLLOVERRIDES=mscoree,mshtml="};
+    std::vector<std::string> env = wine.Env();
     for (const std::string& e : tap.Env()) env.push_back(e);
-    const std::string stop = "WINEPREFIX='" + prefix.string() + "' wineserver -k >/dev/null 2>&1; WINEPREFIX='" +
-                             prefix.string() + "' wineserver -w >/dev/null 2>&1";
-    [[maybe_unused]] int rc = std::system(stop.c_str());
-    {
-        XSession x;
-        ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
+    XSession x(scale);
+    ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
+    if (windowManager) {
         ASSERT_TRUE(x.StartWindowManager()) << "openbox did not start";
-        ASSERT_TRUE(x.Launch({"wine", exe}, env));
-        const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 60000);
-        ASSERT_NE(w, 0u);
-        x.Focus(w);
-        CheckWholeGame(x, w, true, tap);
-        x.RequestClose(w);
-        EXPECT_EQ(x.WaitExit(20000), 0) << x.ProgramErrors();
     }
-    rc = std::system(stop.c_str());
+    ASSERT_TRUE(x.Launch({"wine", exe}, env));
+    const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 60000);
+    ASSERT_NE(w, 0u);
+    if (windowManager) x.Focus(w);
+    else CheckPlacement(x, w, 3, 3 + 18 * scale + 1);
+    CheckWholeGame(x, w, windowManager, tap);
+    x.RequestClose(w);
+    EXPECT_EQ(x.WaitExit(20000), 0) << x.ProgramErrors();
 }
+
+TEST(WholeGame, TheLinuxProgramIsPlayedThroughWithRealPresses) { PlayTheLinuxProgram(false, 1); }
+
+TEST(WholeGame, TheLinuxProgramIsPlayedThroughUnderAWindowManager) { PlayTheLinuxProgram(true, 1); }
+
+TEST(WholeGame, TheLinuxProgramIsPlayedThroughAtTwiceTheScale) { PlayTheLinuxProgram(false, 2); }
+
+TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAndAWindowManager) { PlayTheWindowsProgram(true, 1); }
+
+TEST(WholeGame, TheWindowsProgramIsPlayedThroughUnderWineAtTwiceTheScale) { PlayTheWindowsProgram(false, 2); }
 
 }  // namespace
 }  // namespace skr::e2e

@@ -23,23 +23,29 @@ int Lit(const std::vector<uint32_t>& pixels, int left, int top, int right, int b
 void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 
-TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
-    XSession x;
+// At 1x, and at 2x on a desktop that asks for 192 pixels per inch: each
+// client pixel a 2 x 2 block, the stored corner doubled, presses at a
+// block's last pixel reaching its client pixel.
+class RealWindowAtScale : public ::testing::TestWithParam<int> {};
+
+TEST_P(RealWindowAtScale, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
+    const int k = GetParam();
+    XSession x(k);
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
     ASSERT_TRUE(x.Launch(ProgramUnderTest()));
     const Window w = x.WaitForWindow("Skrundle ver.1.2.0", 10000);
     ASSERT_NE(w, 0u) << "the window did not appear";
     int left, top, width, height;
     ASSERT_TRUE(x.Geometry(w, left, top, width, height));
-    EXPECT_EQ(width, 385);
-    EXPECT_EQ(height, 289);
+    EXPECT_EQ(width, 385 * k);
+    EXPECT_EQ(height, 289 * k);
     // Without a window manager there is no frame: the client is the corner.
-    EXPECT_EQ(left, 192);
-    EXPECT_EQ(top, 107);
+    EXPECT_EQ(left, 192 * k);
+    EXPECT_EQ(top, 107 * k);
 
     // The prompt blinks at (92, 200); the rest of the window is black.
     std::vector<uint32_t> pixels;
-    for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, width, height), 92, 200, 292, 223) == 0; ++i) Wait(100);
+    for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, 385, 289), 92, 200, 292, 223) == 0; ++i) Wait(100);
     ASSERT_EQ(pixels.size(), 385u * 289u);
     EXPECT_GT(Lit(pixels, 92, 200, 292, 223), 100);
     EXPECT_EQ(Lit(pixels, 0, 0, 385, 190), 0);
@@ -47,12 +53,15 @@ TEST(RealWindow, ShowsThePromptStartsAGameOnAClickAndClosesWithExitCodeZero) {
 
     // A click starts a game: the counter line appears at the bottom.
     x.Click(w, 200, 100);
-    for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, width, height), 136, 256, 248, 288) == 0; ++i) Wait(100);
+    for (int i = 0; i < 40 && Lit(pixels = x.Capture(w, 385, 289), 136, 256, 248, 288) == 0; ++i) Wait(100);
     EXPECT_GT(Lit(pixels, 136, 256, 248, 288), 100);
+    EXPECT_EQ(x.MixedBlocks(), 0) << "client pixels not shown as whole blocks";
 
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(15000), 0) << x.ProgramErrors();
 }
+
+INSTANTIATE_TEST_SUITE_P(Scale, RealWindowAtScale, ::testing::Values(1, 2));
 
 TEST(RealWindow, WithoutADisplayTheProgramEndsWithExitCodeOne) {
     const int status = std::system("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0 "

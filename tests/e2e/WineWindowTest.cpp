@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <thread>
 
 #include "XSession.h"
@@ -54,36 +55,27 @@ protected:
     void SetUp() override {
         exe_ = SKRUNDLE_WIN32_PROGRAM;
         if (!fs::exists(exe_)) GTEST_SKIP() << exe_ << " is not built (scripts/win32.sh builds it)";
-        prefix_ = fs::path(exe_).parent_path() / "wineprefix";
+        wine_ = std::make_unique<WinePrefix>(exe_);
+        ASSERT_TRUE(wine_->Ready());
         char tmpl[] = "/tmp/skr-wine-XXXXXX";
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         home_ = tmpl;
         sound_ = home_ / "sound.raw";
         std::ofstream(home_ / ".asoundrc") << "pcm.!default {\n  type file\n  slave.pcm \"null\"\n  file \""
                                            << sound_.string() << "\"\n  format \"raw\"\n}\n";
-        StopWineServer();
     }
 
     void TearDown() override {
-        if (home_.empty()) return;
-        StopWineServer();
+        wine_.reset();
         std::error_code ec;
-        fs::remove_all(home_, ec);
+        if (!home_.empty()) fs::remove_all(home_, ec);
     }
 
-    std::vector<std::string> Env() const {
-        return {"WINEPREFIX=" + prefix_.string(), "WINEARCH=win64", "WINEDEBUG=-all",
-                "WINEDLLOVERRIDES=mscoree,mshtml=", "HOME=" + home_.string()};
+    bool Launch(XSession& x, const std::string& exe) {
+        std::vector<std::string> env = wine_->Env();
+        env.push_back("HOME=" + home_.string());
+        return x.Launch({"wine", exe}, env);
     }
-
-    // A server left from an earlier run may still talk to another display.
-    void StopWineServer() const {
-        const std::string cmd = "WINEPREFIX='" + prefix_.string() + "' wineserver -k >/dev/null 2>&1; " +
-                                "WINEPREFIX='" + prefix_.string() + "' wineserver -w >/dev/null 2>&1";
-        [[maybe_unused]] const int rc = std::system(cmd.c_str());
-    }
-
-    bool Launch(XSession& x, const std::string& exe) { return x.Launch({"wine", exe}, Env()); }
 
     // Bytes of sound written so far that are not silence.
     size_t SoundBytes() const {
@@ -93,7 +85,8 @@ protected:
     }
 
     std::string exe_;
-    fs::path prefix_, home_, sound_;
+    std::unique_ptr<WinePrefix> wine_;
+    fs::path home_, sound_;
 };
 
 // The window at its place with its size, the prompt blinking every 250 ms,

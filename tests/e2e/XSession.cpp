@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <thread>
 
 extern char** environ;
@@ -70,12 +73,14 @@ pid_t LockHolder(int display) {
 
 }  // namespace
 
-XSession::XSession() {
+XSession::XSession(int scale) : scale_(std::max(scale, 1)) {
     XSetErrorHandler(IgnoreXError);
+    const std::string screen = std::to_string(800 * scale_) + "x" + std::to_string(600 * scale_) + "x24";
     for (int n = 91; n < 120 && !display_; ++n) {
         if (access(LockFile(n).c_str(), F_OK) == 0) continue;
         name_ = ":" + std::to_string(n);
-        xvfb_ = Spawn({"Xvfb", name_, "-screen", "0", "800x600x24", "-nolisten", "tcp"}, {});
+        // (-noreset: the server keeps its resources when its last client goes.)
+        xvfb_ = Spawn({"Xvfb", name_, "-screen", "0", screen, "-nolisten", "tcp", "-noreset"}, {});
         if (xvfb_ < 0) return;
         bool ended = false;
         for (int i = 0; i < 100 && !display_; ++i) {
@@ -103,6 +108,13 @@ XSession::XSession() {
             }
             xvfb_ = -1;
         }
+    }
+    // The desktop's scale, as xrdb sets it: the root window's resources.
+    if (display_) {
+        const std::string resources = "Xft.dpi:\t" + std::to_string(96 * scale_) + "\n";
+        XChangeProperty(display_, DefaultRootWindow(display_), XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(resources.data()), static_cast<int>(resources.size()));
+        XSync(display_, False);
     }
 }
 
@@ -264,12 +276,20 @@ std::vector<uint32_t> XSession::Capture(Window w, int width, int height) { retur
 
 std::vector<uint32_t> XSession::CaptureArea(Window w, int left, int top, int width, int height) {
     std::vector<uint32_t> out;
-    XImage* image = XGetImage(display_, w, left, top, static_cast<unsigned>(width), static_cast<unsigned>(height),
-                              AllPlanes, ZPixmap);
+    const int k = scale_;
+    XImage* image = XGetImage(display_, w, left * k, top * k, static_cast<unsigned>(width * k),
+                              static_cast<unsigned>(height * k), AllPlanes, ZPixmap);
     if (!image) return out;
     out.reserve(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) out.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, x * k, y * k)) & 0xFFFFFF;
+            bool one = true;
+            for (int i = 0; i < k * k && one; ++i)
+                one = (static_cast<uint32_t>(XGetPixel(image, x * k + i % k, y * k + i / k)) & 0xFFFFFF) == pixel;
+            mixedBlocks_ += !one;
+            out.push_back(pixel);
+        }
     XDestroyImage(image);
     return out;
 }
@@ -282,9 +302,11 @@ void XSession::Click(Window w, int x, int y, int button) {
 }
 
 void XSession::MovePointer(Window w, int x, int y) {
+    // The block's last physical pixel: the program must floor, not round.
     int rx, ry;
     Window child;
-    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), x, y, &rx, &ry, &child);
+    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), x * scale_ + scale_ - 1, y * scale_ + scale_ - 1,
+                          &rx, &ry, &child);
     XTestFakeMotionEvent(display_, -1, rx, ry, CurrentTime);
     XFlush(display_);
 }
@@ -310,7 +332,8 @@ void XSession::Focus(Window w) {
 void XSession::Uncover(Window w, int x, int y, int width, int height) {
     // Zero would mean "to the window's edge"; an empty area is no area.
     if (width <= 0 || height <= 0) return;
-    XClearArea(display_, w, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), True);
+    XClearArea(display_, w, x * scale_, y * scale_, static_cast<unsigned>(width * scale_),
+               static_cast<unsigned>(height * scale_), True);
     XFlush(display_);
 }
 
@@ -321,8 +344,8 @@ void XSession::CoverWithAnotherWindow(Window w, int width, int height) {
     XSetWindowAttributes attrs{};
     attrs.override_redirect = True;  // exactly there, without a frame
     attrs.background_pixel = WhitePixel(display_, DefaultScreen(display_));
-    const Window cover = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
-                                       static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+    const Window cover = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width * scale_),
+                                       static_cast<unsigned>(height * scale_), 0, CopyFromParent, InputOutput, CopyFromParent,
                                        CWOverrideRedirect | CWBackPixel, &attrs);
     XMapRaised(display_, cover);
     XSync(display_, False);
@@ -347,7 +370,7 @@ bool XSession::Viewable(Window w) {
 }
 
 uint32_t XSession::Pixel(Window w, int x, int y) {
-    XImage* image = XGetImage(display_, w, x, y, 1, 1, AllPlanes, ZPixmap);
+    XImage* image = XGetImage(display_, w, x * scale_, y * scale_, 1, 1, AllPlanes, ZPixmap);
     if (!image) return 0xFFFFFFFFu;
     const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
     XDestroyImage(image);
@@ -377,6 +400,65 @@ int XSession::WaitExit(int timeoutMs) {
         Sleep(20);
     }
     return -1;
+}
+
+WinePrefix::WinePrefix(const std::string& program, int dpi) {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::path(program).parent_path() / "wineprefix";
+    std::error_code ec;
+    if (!fs::exists(base / "user.reg", ec)) return;
+    if (dpi == 96) {
+        path_ = base.string();
+        StopServer();
+        return;
+    }
+    char tmpl[] = "/tmp/skr-wineprefix-XXXXXX";
+    if (!mkdtemp(tmpl)) return;
+    path_ = tmpl;
+    own_ = true;
+    // Links to the build prefix's files (its symbolic links, such as the
+    // drive letters, copied as links), then a registry of its own.
+    fs::copy(base, path_,
+             fs::copy_options::recursive | fs::copy_options::create_hard_links | fs::copy_options::copy_symlinks, ec);
+    bool ok = !ec;
+    for (const char* reg : {"system.reg", "user.reg", "userdef.reg"}) {
+        fs::remove(fs::path(path_) / reg, ec);
+        ok = fs::copy_file(base / reg, fs::path(path_) / reg, ec) && ok;
+    }
+    // The desktop's pixels per inch, as the display settings store them.
+    const fs::path user = fs::path(path_) / "user.reg";
+    std::ifstream in(user);
+    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string key = "[Control Panel\\\\Desktop]";
+    const size_t at = text.find(key);
+    const size_t line = at == std::string::npos ? at : text.find('\n', at);
+    char value[48];
+    std::snprintf(value, sizeof value, "\"LogPixels\"=dword:%08x\n", static_cast<unsigned>(dpi));
+    if (!ok || line == std::string::npos) {
+        fs::remove_all(path_, ec);
+        path_.clear();
+        return;
+    }
+    text.insert(line + 1, value);
+    std::ofstream(user, std::ios::trunc) << text;
+}
+
+WinePrefix::~WinePrefix() {
+    if (path_.empty()) return;
+    StopServer();
+    std::error_code ec;
+    if (own_) std::filesystem::remove_all(path_, ec);
+}
+
+std::vector<std::string> WinePrefix::Env() const {
+    return {"WINEPREFIX=" + path_, "WINEARCH=win64", "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree,mshtml="};
+}
+
+void WinePrefix::StopServer() const {
+    // A server left from an earlier run may still talk to another display.
+    const std::string cmd =
+        "WINEPREFIX='" + path_ + "' wineserver -k >/dev/null 2>&1; WINEPREFIX='" + path_ + "' wineserver -w >/dev/null 2>&1";
+    [[maybe_unused]] const int rc = std::system(cmd.c_str());
 }
 
 }  // namespace skr::e2e

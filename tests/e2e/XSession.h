@@ -28,9 +28,16 @@ inline double NowMs() {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
+// A display whose desktop asks for `scale` times the classic 96 pixels per
+// inch (the X resource Xft.dpi), on a screen large enough for the window
+// at that scale. Every call taking client coordinates or sizes (captures,
+// presses, pointer moves, uncovering) works in the program's client pixels
+// and expects each one shown as a scale x scale block: a press goes to the
+// block's last physical pixel, and a capture reads one pixel a block and
+// counts the blocks that are not one colour. Geometry is physical.
 class XSession {
 public:
-    XSession();
+    explicit XSession(int scale = 1);
     ~XSession();
     bool Ready() const { return display_ != nullptr; }
 
@@ -57,6 +64,9 @@ public:
     std::vector<uint32_t> Capture(Window w, int width, int height);
     // The pixels of a rectangle of the client, rows top-down.
     std::vector<uint32_t> CaptureArea(Window w, int left, int top, int width, int height);
+    // How many client pixels captured so far were not shown as one colour.
+    long MixedBlocks() const { return mixedBlocks_; }
+    int Scale() const { return scale_; }
     // Returns once the server has handled every request sent so far.
     void Sync();
     // Presses and releases a button at client coordinates (XTest).
@@ -95,12 +105,36 @@ public:
     std::string ProgramErrors() const;
 
 private:
+    int scale_ = 1;
+    long mixedBlocks_ = 0;
     pid_t xvfb_ = -1;
     pid_t program_ = -1;
     std::string errorLog_;
     pid_t windowManager_ = -1;
     Display* display_ = nullptr;
     std::string name_;
+};
+
+// The Windows program's Wine for a test: the prefix beside the program (made
+// by its build), or at another dpi a prefix of the test's own whose desktop
+// asks for that many pixels per inch (the build prefix's files linked, not
+// copied, with a registry of its own). Any Wine server of the prefix is
+// stopped when this is made and when it goes; a prefix of its own is
+// removed.
+class WinePrefix {
+public:
+    explicit WinePrefix(const std::string& program, int dpi = 96);
+    ~WinePrefix();
+    WinePrefix(const WinePrefix&) = delete;
+    WinePrefix& operator=(const WinePrefix&) = delete;
+    bool Ready() const { return !path_.empty(); }
+    // WINEPREFIX and the settings every test runs Wine with.
+    std::vector<std::string> Env() const;
+    void StopServer() const;
+
+private:
+    std::string path_;
+    bool own_ = false;
 };
 
 }  // namespace skr::e2e

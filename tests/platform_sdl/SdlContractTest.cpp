@@ -1,7 +1,9 @@
 // The SDL backend in a real window on a private Xvfb display: the shared
 // backend behaviour, with input made by the X server itself (XTest pointer
 // motion, buttons and modifier keys) rather than by events put into SDL's
-// queue, so that SDL's own X event handling is part of what is tested.
+// queue, so that SDL's own X event handling is part of what is tested. It
+// runs at the classic scale and on a desktop at twice it, where the session
+// presses and reads each client pixel as a 2 x 2 block.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -40,9 +42,10 @@ private:
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
+template <int Scale>
 class SdlDriver {
 public:
-    SdlDriver() {
+    SdlDriver() : x_(Scale) {
         // SDL reads these when it starts, in the platform's constructor.
         env_.Set("DISPLAY", x_.DisplayName());
         env_.Set("SDL_VIDEODRIVER", "x11");  // never a Wayland session the tests run in
@@ -92,7 +95,8 @@ private:
 }  // namespace
 
 namespace contract {
-INSTANTIATE_TYPED_TEST_SUITE_P(Sdl, BackendContract, ::testing::Types<SdlDriver>);
+using SdlDrivers = ::testing::Types<SdlDriver<1>, SdlDriver<2>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Sdl, BackendContract, SdlDrivers);
 }
 
 }  // namespace skr

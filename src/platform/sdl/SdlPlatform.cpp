@@ -1,5 +1,7 @@
 #include "platform/sdl/SdlPlatform.h"
 
+#include "platform/sdl/DisplayDpi.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -75,14 +77,14 @@ bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
         case SDL_MOUSEBUTTONUP:
             if (!button(ev.button.button, out.button)) return false;
             out.type = ev.type == SDL_MOUSEBUTTONDOWN ? EventType::ButtonDown : EventType::ButtonUp;
-            out.x = ev.button.x;
-            out.y = ev.button.y;
+            out.x = scale_.ToClient(ev.button.x);
+            out.y = scale_.ToClient(ev.button.y);
             out.modifiers = modifiers_;
             return true;
         case SDL_MOUSEMOTION:
             out.type = EventType::PointerMove;
-            out.x = ev.motion.x;
-            out.y = ev.motion.y;
+            out.x = scale_.ToClient(ev.motion.x);
+            out.y = scale_.ToClient(ev.motion.y);
             out.modifiers = modifiers_;
             return true;
         case SDL_QUIT: out.type = EventType::CloseRequest; return true;
@@ -120,18 +122,30 @@ void SdlPlatform::WaitEvent(uint32_t timeoutMs) {
 
 bool SdlPlatform::OpenWindow(const WindowSpec& spec) {
     if (!videoReady_ || window_) return window_ != nullptr;
-    // Without the high-DPI flag the client area is in physical pixels. On
+    // Without the high-DPI flag the window is sized in physical pixels. On
     // X11 the window manager puts the frame's outer corner at the requested
     // position (north-west gravity), as the stored Left and Top mean; with no
     // window manager there is no frame and the client sits there.
     window_ = SDL_CreateWindow(spec.captionUtf8.c_str(), spec.left, spec.top, spec.clientWidth, spec.clientHeight,
                                SDL_WINDOW_HIDDEN | (spec.fixedFrame ? 0 : SDL_WINDOW_RESIZABLE));
     if (!window_) return false;
+    // On a denser display each client pixel becomes a k x k block, and the
+    // stored corner is scaled with it (where the system would put a program
+    // it stretches). The window is still hidden: nothing is seen to move.
+    SDL_Rect work{0, 0, 1 << 15, 1 << 15};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &work);
+    scale_.k = ScaleForDpi(DisplayDpi(window_), spec, kFrameAllowance.w, kFrameAllowance.h,
+                           Rect{work.x, work.y, work.x + work.w, work.y + work.h});
+    if (scale_.k > 1) {
+        SDL_SetWindowSize(window_, spec.clientWidth * scale_.k, spec.clientHeight * scale_.k);
+        SDL_SetWindowPosition(window_, spec.left * scale_.k, spec.top * scale_.k);
+    }
     width_ = spec.clientWidth;
     height_ = spec.clientHeight;
     screen_.assign(static_cast<size_t>(width_) * height_, 0);
     frame_ = SDL_CreateRGBSurfaceWithFormatFrom(screen_.data(), width_, height_, 32, width_ * 4, SDL_PIXELFORMAT_RGB888);
-    // The window's own surface is made now, before the window is shown.
+    // The window's own surface is made now, at its final size, before the
+    // window is shown.
     return frame_ != nullptr && SDL_GetWindowSurface(window_) != nullptr;
 }
 
@@ -173,8 +187,12 @@ void SdlPlatform::Present(const Rect& r) {
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
     SDL_Rect area{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    SDL_Rect dst = area;
-    SDL_BlitSurface(frame_, &area, target, &dst);
+    const Rect p = scale_.ToPhysical(r);
+    SDL_Rect dst{p.left, p.top, p.right - p.left, p.bottom - p.top};
+    // Equal formats: SDL stretches by nearest neighbour, so each client
+    // pixel becomes one k x k block.
+    if (scale_.k == 1) SDL_BlitSurface(frame_, &area, target, &dst);
+    else SDL_BlitScaled(frame_, &area, target, &dst);
     SDL_UpdateWindowSurfaceRects(window_, &dst, 1);
 }
 

@@ -1,5 +1,6 @@
 // The SDL2 backend of the platform seam: a real window whose client area
-// stays 385 x 289 physical pixels, raw mouse and window events, a 32-bit
+// shows each client pixel as a k x k block, k from the desktop's scale
+// (DisplayDpi), raw mouse and window events in client pixels, a 32-bit
 // screen surface presented by rectangle, the tick counter, and one sound
 // voice. Waiting blocks in SDL's event wait (no CPU while idle); the voice's
 // device is open only while there is sound to play, or was a moment ago.
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Scale.h"
 #include "platform/sdl/SdlVoice.h"
 
 namespace skr::platform {
@@ -41,6 +43,12 @@ public:
     std::string ModuleFileName() override;
 
 private:
+    // The window manager's frame is not known before the window is mapped;
+    // the scale leaves room for a usual one.
+    static constexpr struct {
+        int w, h;
+    } kFrameAllowance{16, 48};
+
     bool Translate(const SDL_Event& ev, RawEvent& out);
     void StartAudio();
 
@@ -48,7 +56,8 @@ private:
     SDL_Window* window_ = nullptr;
     SDL_Surface* frame_ = nullptr;  // wraps screen_ for blitting
     std::vector<uint32_t> screen_;
-    int width_ = 0, height_ = 0;
+    int width_ = 0, height_ = 0;  // client pixels
+    PixelScale scale_;            // physical pixels per client pixel
     uint32_t modifiers_ = 0;  // Shift, Alt, Ctrl as of the last key event taken from the queue
     SdlVoice voice_;
     bool audioTried_ = false;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/Scale.h"
 #include "platform/WaveImage.h"
 
 namespace skr::platform {
@@ -18,6 +19,47 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINI
 
 HWND AsWindow(void* p) { return static_cast<HWND>(p); }
 HDC AsDc(void* p) { return static_cast<HDC>(p); }
+
+// The per-monitor DPI calls of Windows 10 and later, looked up at run time
+// so that the program still starts where they do not exist.
+template <class F>
+F User32Call(const char* name) {
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    const FARPROC f = user32 ? GetProcAddress(user32, name) : nullptr;
+    return reinterpret_cast<F>(reinterpret_cast<void (*)()>(f));
+}
+using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+
+// The pixels per inch of the window's monitor (of the screen before there
+// is a window).
+int DpiOf(HWND window) {
+    static const auto forWindow = User32Call<GetDpiForWindowCall>("GetDpiForWindow");
+    if (window && forWindow)
+        if (const UINT dpi = forWindow(window)) return static_cast<int>(dpi);
+    HDC dc = GetDC(window);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSX) : 0;
+    if (dc) ReleaseDC(window, dc);
+    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+// The outer rectangle, at the origin, of a window with this client size and
+// style, with the frame as it is drawn at `dpi`.
+RECT OuterFor(int clientWidth, int clientHeight, DWORD style, int dpi) {
+    static const auto forDpi = User32Call<AdjustWindowRectExForDpiCall>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, clientWidth, clientHeight};
+    if (!forDpi || !forDpi(&r, style, FALSE, 0, static_cast<UINT>(dpi))) AdjustWindowRectEx(&r, style, FALSE, 0);
+    return r;
+}
+
+// The work area of the monitor at a point of the screen.
+platform::Rect WorkAreaAt(int x, int y) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTOPRIMARY), &info))
+        return platform::Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return platform::Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -90,9 +132,9 @@ bool MouseMessageToEvent(unsigned message, uintptr_t wParam, intptr_t lParam, bo
 
 Win32Platform::Win32Platform() {
     instance_ = GetModuleHandleA(nullptr);
-    // Client size and positions stay in physical pixels whatever the
-    // display's pixels per inch (no scaling by the system).
-    SetProcessDPIAware();
+    // The program's manifest declares it DPI-aware (per monitor): the system
+    // neither stretches nor blurs it, and the backend scales by whole
+    // pixels itself.
     // Waits and the tick counter's deadlines to the millisecond: the default
     // system timer resolution (about 15.6 ms) would make the 90 ms game tick
     // jitter by a sixth of its period.
@@ -188,15 +230,43 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
     height_ = spec.clientHeight;
     std::memset(pixels_, 0, static_cast<size_t>(width_) * height_ * 4);
 
-    // The outer size is the client size plus the frame and caption; the
-    // outer top-left corner goes exactly where it was stored.
-    RECT outer{0, 0, spec.clientWidth, spec.clientHeight};
-    const DWORD style = spec.fixedFrame ? kWindowStyle : kWindowStyle | WS_THICKFRAME | WS_MAXIMIZEBOX;
-    AdjustWindowRect(&outer, style, FALSE);
+    // The outer size is the client size, k times, plus the frame and
+    // caption; the outer corner goes where it was stored, k times (where the
+    // system would put a program it stretches). k is chosen for the screen
+    // first, and again for the monitor the window is on.
+    spec_ = spec;
+    style_ = spec.fixedFrame ? kWindowStyle : kWindowStyle | WS_THICKFRAME | WS_MAXIMIZEBOX;
+    const int dpi = DpiOf(nullptr);
+    scale_.k = ScaleFor(dpi);
+    const RECT outer = OuterFor(spec.clientWidth * scale_.k, spec.clientHeight * scale_.k, style_, dpi);
     const std::string caption = Utf8ToAnsi(spec.captionUtf8);
-    window_ = CreateWindowExA(0, kClassName, caption.c_str(), style, spec.left, spec.top, outer.right - outer.left,
-                              outer.bottom - outer.top, nullptr, nullptr, instance, this);
-    return window_ != nullptr;
+    window_ = CreateWindowExA(0, kClassName, caption.c_str(), style_, spec.left * scale_.k, spec.top * scale_.k,
+                              outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
+    if (!window_) return false;
+    if (const int own = DpiOf(AsWindow(window_)); ScaleFor(own) != scale_.k) Rescale(own, nullptr);
+    return true;
+}
+
+int Win32Platform::ScaleFor(int dpi) const {
+    const RECT frame = OuterFor(0, 0, style_, dpi);
+    return ScaleForDpi(dpi, spec_, frame.right - frame.left, frame.bottom - frame.top,
+                       WorkAreaAt(spec_.left, spec_.top));
+}
+
+void Win32Platform::Rescale(int dpi, const void* suggested) {
+    // The window keeps its place (or takes the system's suggestion, which
+    // keeps it on the monitor it was moved to) and becomes k times the
+    // client size for the monitor's scale.
+    scale_.k = ScaleFor(dpi);
+    const RECT outer = OuterFor(width_ * scale_.k, height_ * scale_.k, style_, dpi);
+    int x = spec_.left * scale_.k, y = spec_.top * scale_.k;
+    if (suggested) {
+        x = static_cast<const RECT*>(suggested)->left;
+        y = static_cast<const RECT*>(suggested)->top;
+    }
+    SetWindowPos(AsWindow(window_), nullptr, x, y, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(AsWindow(window_), nullptr, FALSE);
 }
 
 void Win32Platform::SetCaption(std::string_view utf8) {
@@ -268,8 +338,12 @@ void Win32Platform::SetCapture(bool capture) {
 
 uint32_t Win32Platform::DoubleClickTime() { return GetDoubleClickTime(); }
 
-// The system's double-click rectangle is centred on the first press.
-int Win32Platform::DoubleClickDistance() { return GetSystemMetrics(SM_CXDOUBLECLK) / 2; }
+// The system's double-click rectangle is centred on the first press; it is
+// given in physical pixels.
+int Win32Platform::DoubleClickDistance() {
+    const int d = GetSystemMetrics(SM_CXDOUBLECLK) / 2 / scale_.k;
+    return d > 0 ? d : 1;
+}
 
 int Win32Platform::DisplayBitsPerPixel() {
     HDC dc = GetDC(nullptr);
@@ -288,7 +362,15 @@ void Win32Platform::Present(const Rect& r) {
     if (!window_ || !memoryDc_ || r.Empty()) return;
     HDC dc = GetDC(AsWindow(window_));
     if (!dc) return;
-    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, AsDc(memoryDc_), r.left, r.top, SRCCOPY);
+    const int w = r.right - r.left, h = r.bottom - r.top, k = scale_.k;
+    if (k == 1) {
+        BitBlt(dc, r.left, r.top, w, h, AsDc(memoryDc_), r.left, r.top, SRCCOPY);
+    } else {
+        // Each pixel of the screen surface as a k x k block: plain
+        // replication, no smoothing.
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, r.left * k, r.top * k, w * k, h * k, AsDc(memoryDc_), r.left, r.top, w, h, SRCCOPY);
+    }
     ReleaseDC(AsWindow(window_), dc);
 }
 
@@ -325,6 +407,8 @@ std::string Win32Platform::ModuleFileName() {
 bool Win32Platform::HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result) {
     RawEvent e;
     if (MouseMessageToEvent(message, wParam, lParam, GetKeyState(VK_MENU) < 0, e)) {
+        e.x = scale_.ToClient(e.x);
+        e.y = scale_.ToClient(e.y);
         Push(e);
         result = 0;
         return true;
@@ -337,7 +421,8 @@ bool Win32Platform::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
             BeginPaint(AsWindow(window_), &ps);
             const RECT& r = ps.rcPaint;
             if (r.right > r.left && r.bottom > r.top)
-                Push(RawEvent{.type = EventType::Expose, .area = Rect{r.left, r.top, r.right, r.bottom}});
+                Push(RawEvent{.type = EventType::Expose,
+                              .area = scale_.ToClient(Rect{r.left, r.top, r.right, r.bottom})});
             EndPaint(AsWindow(window_), &ps);
             result = 0;
             return true;
@@ -351,6 +436,12 @@ bool Win32Platform::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
                 Push(RawEvent{.type = EventType::Restore});
             }
             return false;
+        case WM_DPICHANGED:
+            // Moved to a monitor of another scale: the suggested place, and
+            // the size for the new k.
+            Rescale(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            result = 0;
+            return true;
         case WM_CLOSE:
             // Close button, system menu and Alt+F4: the shell decides; the
             // window goes only when the program ends.

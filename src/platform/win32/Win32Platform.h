@@ -1,7 +1,9 @@
 // The Win32 backend of the platform seam: a window of a registered class
-// with a fixed frame whose client area is exactly the requested size, its
-// mouse, paint, size and close messages turned into raw events, a 32-bit
-// top-down DIB section as the screen surface presented with BitBlt, the
+// with a fixed frame whose client area is the requested size times the
+// monitor's whole scale k (each client pixel a k x k block), its mouse,
+// paint, size, scale and close messages turned into raw events in client
+// pixels, a 32-bit top-down DIB section of the client size as the screen
+// surface presented with BitBlt (StretchBlt above 1x), the
 // tick counter and time of day of kernel32, one sound voice through
 // sndPlaySoundA, and error boxes. Waiting blocks in MsgWaitForMultipleObjectsEx
 // until the shell's next deadline or the next message. Timers, capture
@@ -16,6 +18,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/Scale.h"
 
 namespace skr::platform {
 
@@ -54,6 +57,11 @@ public:
 
 private:
     void Push(const RawEvent& e) { events_.push_back(e); }
+    // The scale for a monitor of `dpi` pixels per inch, the window framed.
+    int ScaleFor(int dpi) const;
+    // Takes a new scale: resizes the window (at the suggested outer corner,
+    // a RECT, when the system gives one) and has it repainted.
+    void Rescale(int dpi, const void* suggested);
 
     void* instance_ = nullptr;    // HINSTANCE of the program
     void* window_ = nullptr;      // HWND
@@ -62,7 +70,10 @@ private:
     void* oldBitmap_ = nullptr;   // what memoryDc_ held before the DIB
     void* icon_ = nullptr;        // HICON made from the window's icon image
     uint32_t* pixels_ = nullptr;  // the DIB section's bits
-    int width_ = 0, height_ = 0;
+    int width_ = 0, height_ = 0;  // client pixels
+    WindowSpec spec_;
+    unsigned long style_ = 0;     // the window's style (a DWORD)
+    PixelScale scale_;            // physical pixels per client pixel
     bool classRegistered_ = false;
     bool shown_ = false;
     bool minimized_ = false;

@@ -1,0 +1,34 @@
+// How a backend shows the client area on a display with more pixels per
+// inch than the classic 96: each client pixel as a block of k x k physical
+// pixels, never smoothed. Above the seam everything stays in client pixels;
+// a backend multiplies what it shows by k and divides what it is told (the
+// pointer, the areas to repaint) by k.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace skr::platform {
+
+struct PixelScale {
+    int k = 1;
+
+    // A physical coordinate in client pixels: floored, so that a captured
+    // pointer left of or above the window (negative) stays in the client
+    // pixel it is in.
+    int ToClient(int physical) const noexcept {
+        return physical >= 0 ? physical / k : -((-physical + k - 1) / k);
+    }
+    // The client rectangle that covers a physical one.
+    Rect ToClient(const Rect& r) const noexcept {
+        return Rect{ToClient(r.left), ToClient(r.top), -ToClient(-r.right), -ToClient(-r.bottom)};
+    }
+    Rect ToPhysical(const Rect& r) const noexcept { return Rect{r.left * k, r.top * k, r.right * k, r.bottom * k}; }
+};
+
+// The scale for a display of `dpi` pixels per inch: round(dpi / 96), at
+// least 1, and lowered while the window would leave the work area with its
+// outer corner at the stored position times k and the client area k times
+// its size plus a frame of frameWidth x frameHeight physical pixels.
+int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const Rect& workArea) noexcept;
+
+}  // namespace skr::platform

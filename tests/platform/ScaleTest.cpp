@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "platform/Scale.h"
+
+namespace skr::platform {
+namespace {
+
+TEST(PixelScale, PhysicalPixelsFloorToTheirClientPixelAndAreasToTheClientPixelsCoveringThem) {
+    const PixelScale two{2}, three{3};
+    EXPECT_EQ(two.ToClient(0), 0);
+    EXPECT_EQ(two.ToClient(1), 0);
+    EXPECT_EQ(two.ToClient(769), 384);
+    // Left of or above the window while captured: still floored.
+    EXPECT_EQ(two.ToClient(-1), -1);
+    EXPECT_EQ(two.ToClient(-2), -1);
+    EXPECT_EQ(two.ToClient(-39), -20);
+    EXPECT_EQ(three.ToClient(-4), -2);
+    EXPECT_EQ(two.ToClient(Rect{3, 4, 9, 10}), (Rect{1, 2, 5, 5}));
+    EXPECT_EQ(two.ToPhysical(Rect{1, 2, 5, 5}), (Rect{2, 4, 10, 10}));
+    EXPECT_EQ(PixelScale{}.ToClient(Rect{3, 4, 9, 10}), (Rect{3, 4, 9, 10}));
+}
+
+TEST(PixelScale, TheScaleIsTheRoundedDpiOver96AndNeverTakesTheWindowOutOfTheWorkArea) {
+    const WindowSpec spec{.left = 192, .top = 107, .clientWidth = 385, .clientHeight = 289, .captionUtf8 = {}};
+    const Rect fullHd{0, 0, 1920, 1080}, uhd{0, 0, 3840, 2160};
+    EXPECT_EQ(ScaleForDpi(96, spec, 6, 25, fullHd), 1);
+    EXPECT_EQ(ScaleForDpi(120, spec, 6, 25, fullHd), 1);
+    EXPECT_EQ(ScaleForDpi(144, spec, 6, 25, fullHd), 2);
+    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, fullHd), 2);
+    EXPECT_EQ(ScaleForDpi(288, spec, 6, 25, fullHd), 2);  // 3 would leave the screen's bottom
+    EXPECT_EQ(ScaleForDpi(288, spec, 6, 25, uhd), 3);
+    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, Rect{0, 0, 1154, 791}), 1);  // one pixel short at the bottom
+    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, Rect{0, 0, 1160, 817}), 2);
+    EXPECT_EQ(ScaleForDpi(0, spec, 6, 25, uhd), 1);
+    EXPECT_EQ(ScaleForDpi(-5, spec, 6, 25, uhd), 1);
+    EXPECT_EQ(ScaleForDpi(1 << 30, spec, 6, 25, Rect{0, 0, 1 << 15, 1 << 15}), 16);
+}
+
+}  // namespace
+}  // namespace skr::platform
