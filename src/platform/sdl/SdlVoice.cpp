@@ -45,6 +45,7 @@ bool SdlVoice::Open() {
 }
 
 bool SdlVoice::OpenDevice() {
+    JoinCloser();  // one device at a time, and the mixer's state is the new one's
     SDL_AudioSpec want{};
     want.freq = kRate;
     want.format = kFormat;
@@ -62,13 +63,25 @@ bool SdlVoice::OpenDevice() {
     return true;
 }
 
-void SdlVoice::CloseDevice() {
+void SdlVoice::CloseDevice(bool wait) {
     if (device_) {
-        SDL_CloseAudioDevice(device_);  // waits for the audio thread to end
+        // From here the device mixes silence: nothing of the voice is read
+        // any more, whenever its audio thread ends.
+        SDL_LockAudioDevice(device_);
+        cur_ = nullptr;
+        left_ = 0;
+        SDL_UnlockAudioDevice(device_);
+        const SDL_AudioDeviceID device = device_;
         device_ = 0;
+        JoinCloser();
+        // Closing waits for the audio thread to end.
+        if (wait) SDL_CloseAudioDevice(device);
+        else closer_ = std::thread([device] { SDL_CloseAudioDevice(device); });
     }
-    cur_ = nullptr;
-    left_ = 0;
+}
+
+void SdlVoice::JoinCloser() {
+    if (closer_.joinable()) closer_.join();
 }
 
 uint32_t SdlVoice::CloseWhenQuiet(uint32_t now) {
@@ -79,12 +92,13 @@ uint32_t SdlVoice::CloseWhenQuiet(uint32_t now) {
     // so the quiet may still be ahead (negative).
     const int64_t quiet = static_cast<int32_t>(now - quietFrom_);
     if (quiet < int64_t{kQuietCloseMs}) return static_cast<uint32_t>(int64_t{kQuietCloseMs} - quiet);
-    CloseDevice();
+    CloseDevice(false);
     return kNever;
 }
 
 void SdlVoice::Close() {
-    CloseDevice();
+    CloseDevice(true);
+    JoinCloser();
     available_ = false;
     converted_.clear();
     converted_.shrink_to_fit();

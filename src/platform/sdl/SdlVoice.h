@@ -10,7 +10,10 @@
 // period, even paused and silent. So the device is closed once the voice has
 // been quiet for a while (CloseWhenQuiet, from the event thread's waits) and
 // opened again at the next Play; SDL's audio itself stays initialised, so
-// opening again is only the device's own open.
+// opening again is only the device's own open. Closing a device waits for
+// its audio thread to end (and for the sound server), so that close runs on
+// a thread of its own: the event thread never waits for it, and an open
+// waits only for a close that is still running.
 #pragma once
 
 #include <SDL.h>
@@ -18,6 +21,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 namespace skr::platform {
@@ -80,7 +84,10 @@ private:
     // false when SDL cannot convert it or the result would be too large.
     bool Convert(SDL_AudioFormat format, int channels, int rate, const uint8_t* data, size_t size);
     bool OpenDevice();
-    void CloseDevice();
+    // Silences the device and closes it, waiting for the close, or on the
+    // closer thread.
+    void CloseDevice(bool wait);
+    void JoinCloser();
 
     SDL_AudioDeviceID device_ = 0;
     bool audioInit_ = false;
@@ -93,6 +100,7 @@ private:
     bool fresh_ = false;  // nothing of cur_ mixed yet
     std::atomic<uint64_t> started_{0};
     std::vector<uint8_t> converted_;  // owned samples of a converted clip
+    std::thread closer_;              // closing a quiet device
 };
 
 }  // namespace skr::platform
