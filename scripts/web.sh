@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as a web page (WebAssembly), built with Debian's emscripten.
 #   scripts/web.sh          installs what is missing, builds build-web/page/
-#                           (index.html, skrundle.js, skrundle.wasm)
+#                           (index.html, skrundle.js, skrundle.wasm, the
+#                           manifest, its icons and the service worker sw.js)
 #   scripts/web.sh serve    the same, then serves the page on
 #                           http://127.0.0.1:8385/ until interrupted
 #   scripts/web.sh test     the same, then runs the test programs under node
@@ -20,7 +21,10 @@ toolchain=$root/cmake/emscripten.cmake
 export NODE_PATH=/usr/share/nodejs
 
 # --- packages ----------------------------------------------------------------
-packages=(emscripten nodejs dpkg-dev cmake libgtest-dev libgmock-dev chromium chromium-driver)
+# (The build machine's compiler and libraries build the tool that draws the
+# page's icons.)
+packages=(emscripten nodejs dpkg-dev cmake libgtest-dev libgmock-dev chromium chromium-driver
+          build-essential libpng-dev libjpeg62-turbo-dev pkg-config)
 "$root/scripts/need-packages.sh" "${packages[@]}"
 
 # --- libjpeg-turbo, from Debian's own source package -------------------------
@@ -46,7 +50,7 @@ fi
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
   -DSKR_WEB_SYSROOT="$sysroot" >/dev/null
 cmake --build "$build" -j2
-echo "built $build/page/ (index.html, skrundle.js, skrundle.wasm)"
+echo "built $build/page/ (index.html, skrundle.js, skrundle.wasm, manifest.webmanifest, icons, sw.js)"
 
 case ${1:-} in
   test) ctest --test-dir "$build" --output-on-failure -j2 ;;

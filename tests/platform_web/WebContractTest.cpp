@@ -9,13 +9,18 @@
 
 // The page's side of the driver.
 EM_JS(void, skr_test_mouse, (int kind, int button, int x, int y, int modifiers), {
-    // A DOM mouse event at client coordinates of the canvas: on the canvas
-    // when the point is on it, else on the page around it.
-    var c = Module['canvas'], r = c.getBoundingClientRect();
+    // A DOM mouse event on a canvas pixel, at the size the page shows the
+    // canvas: on the canvas when the point is on it, else on the page around
+    // it. (A mouse event's client coordinates are whole CSS pixels: the one
+    // nearest the pixel's middle that lies inside it.)
+    var c = Module['canvas'], r = c.getBoundingClientRect(), k = r.width / c.width;
+    var inside = function(from) {
+        return Math.min(Math.max(Math.round(from + k / 2), Math.ceil(from + 1e-6)), Math.ceil(from + k - 1e-6) - 1);
+    };
     var on = x >= 0 && y >= 0 && x < c.width && y < c.height;
     var type = ['mousedown', 'mouseup', 'mousemove'][kind];
     (on ? c : document.documentElement).dispatchEvent(new MouseEvent(type, {
-        bubbles: true, cancelable: true, clientX: r.left + x + 0.5, clientY: r.top + y + 0.5,
+        bubbles: true, cancelable: true, clientX: inside(r.left + x * k), clientY: inside(r.top + y * k),
         button: [0, 2, 1][button], shiftKey: !!(modifiers & 1), altKey: !!(modifiers & 2), ctrlKey: !!(modifiers & 4)}));
 });
 EM_JS(void, skr_test_page_hide, (), { window.dispatchEvent(new Event('pagehide')); });

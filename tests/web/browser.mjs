@@ -1,6 +1,8 @@
 // Headless Chromium driven through ChromeDriver's HTTP protocol (W3C
-// WebDriver), with node's own fetch: sessions, scripts in the page, real
-// mouse input through the browser's input pipeline, screenshots.
+// WebDriver), with node's own fetch: sessions (a desktop window, or a phone
+// through ChromeDriver's mobile emulation), scripts in the page, real mouse
+// and touch input through the browser's input pipeline, DevTools commands,
+// screenshots.
 //
 // ChromeDriver runs in a process group of its own with the browser under
 // it; close() ends the session and kills the whole group, and so does the
@@ -42,7 +44,8 @@ export function freePort() {
 
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
-export async function launch({ width = 800, height = 600 } = {}) {
+// `phone`: {width, height, ratio} of a touch screen in CSS pixels.
+export async function launch({ width = 800, height = 600, phone = null } = {}) {
   const port = await freePort();
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'skrundle-chromium-'));
   const driver = spawn(chromedriver, [`--port=${port}`, '--allowed-ips=127.0.0.1'], {
@@ -88,8 +91,10 @@ export async function launch({ width = 800, height = 600 } = {}) {
           binary: chromium,
           args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
                  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-                 '--autoplay-policy=user-gesture-required', `--window-size=${width},${height}`,
+                 '--autoplay-policy=document-user-activation-required', `--window-size=${width},${height}`,
                  `--user-data-dir=${profile}`],
+          ...(phone && { mobileEmulation: { deviceMetrics: { width: phone.width, height: phone.height,
+                                                             pixelRatio: phone.ratio, touch: true } } }),
         },
       },
     },
@@ -104,19 +109,25 @@ export async function launch({ width = 800, height = 600 } = {}) {
     async script(fn, ...args) {
       return call('POST', `${s}/execute/sync`, { script: `return (${fn}).apply(null, arguments)`, args });
     },
-    // Real mouse input at viewport coordinates: a list of steps
+    // Real input at viewport coordinates: for each pointer (one mouse, or
+    // one or more fingers moving together, step by step) a list of steps
     // {move: [x, y]}, {down: button}, {up: button}, {pause: ms}.
-    async mouse(steps) {
-      const actions = steps.map((st) => {
-        if (st.move) return { type: 'pointerMove', x: Math.round(st.move[0]), y: Math.round(st.move[1]), origin: 'viewport', duration: 0 };
-        if (st.down !== undefined) return { type: 'pointerDown', button: st.down };
-        if (st.up !== undefined) return { type: 'pointerUp', button: st.up };
-        return { type: 'pause', duration: st.pause || 0 };
-      });
-      await call('POST', `${s}/actions`, {
-        actions: [{ type: 'pointer', id: 'mouse', parameters: { pointerType: 'mouse' }, actions }],
-      });
+    async input(pointerType, ...pointers) {
+      const actions = pointers.map((steps, i) => ({
+        type: 'pointer', id: `${pointerType}${i}`, parameters: { pointerType },
+        actions: steps.map((st) => {
+          if (st.move) return { type: 'pointerMove', x: Math.round(st.move[0]), y: Math.round(st.move[1]), origin: 'viewport', duration: 0 };
+          if (st.down !== undefined) return { type: 'pointerDown', button: st.down };
+          if (st.up !== undefined) return { type: 'pointerUp', button: st.up };
+          return { type: 'pause', duration: st.pause || 0 };
+        }),
+      }));
+      await call('POST', `${s}/actions`, { actions });
     },
+    async mouse(steps) { await this.input('mouse', steps); },
+    async touch(...fingers) { await this.input('touch', ...fingers); },
+    // A DevTools command, through ChromeDriver.
+    async cdp(cmd, params = {}) { return call('POST', `${s}/goog/cdp/execute`, { cmd, params }); },
     async click(x, y, button = 0) {
       await this.mouse([{ move: [x, y] }, { down: button }, { up: button }]);
     },

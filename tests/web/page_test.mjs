@@ -5,8 +5,8 @@
 // hit and end sounds at their moments, the game going on in a hidden tab,
 // and the tick period and press-to-screen times. The counter line and the
 // result picture are read from the canvas against the assets' glyphs and
-// pictures.
-//   node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER]
+// pictures. With --phone, the page on a touch phone instead (playByTouch).
+//   node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER] [--phone]
 // Exit code 0 when every check holds; the figures are printed either way.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
@@ -14,9 +14,10 @@ import path from 'node:path';
 import { serve } from './serve.mjs';
 import { launch, until } from './browser.mjs';
 
-const [pageDir, assetsDir, shotDir] = process.argv.slice(2);
+const phone = process.argv.includes('--phone');
+const [pageDir, assetsDir, shotDir] = process.argv.slice(2).filter((a) => a !== '--phone');
 if (!pageDir || !assetsDir) {
-  console.error('usage: node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER]');
+  console.error('usage: node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER] [--phone]');
   process.exit(2);
 }
 const clipBytes = (name) => fs.statSync(path.join(assetsDir, name)).size;
@@ -146,8 +147,10 @@ function look() {
     if (g[3] === 10 && [0, 1, 2, 4, 5, 6].every((k) => g[k] >= 0 && g[k] <= 9))
       read = { hits: g[0] * 100 + g[1] * 10 + g[2], figures: g[4] * 100 + g[5] * 10 + g[6] };
   }
-  const r = c.getBoundingClientRect();
-  return { cells, cover: all / samples, counter, prompt, print, left: r.left, top: r.top,
+  const r = c.getBoundingClientRect(), e = document.documentElement;
+  const fit = { vw: innerWidth, vh: innerHeight, ratio: devicePixelRatio, h: r.height, scroll: [e.scrollWidth, e.scrollHeight],
+                pixelated: getComputedStyle(c).imageRendering === 'pixelated' };
+  return { cells, cover: all / samples, counter, prompt, print, left: r.left, top: r.top, scale: r.width / c.width, fit,
            ended: document.body.dataset.exitCode || null, read, now: performance.now() };
 }
 
@@ -179,27 +182,50 @@ function tickChain(presents, from, to) {
   return chain;
 }
 
+// What is wrong with where look() saw the canvas, or null: the page must
+// not scroll, and the canvas, centred, must be the largest whole number of
+// device pixels per canvas pixel that fits or, where that fills less than
+// 85 % of the limiting side, as large as fits, never smoothed.
+function misfit(v) {
+  const f = v.fit, room = [f.vw * f.ratio, f.vh * f.ratio], k = v.scale * f.ratio, at = [v.left * f.ratio, v.top * f.ratio];
+  const most = Math.min(room[0] / 385, room[1] / 289), want = Math.floor(most) >= 0.85 * most ? Math.floor(most) : most;
+  if (f.scroll[0] > f.vw || f.scroll[1] > f.vh) return `the page scrolls: ${f.scroll} in ${f.vw} x ${f.vh}`;
+  if (Math.abs(k - want) * 385 > 1 || Math.abs(f.h * f.ratio / 289 - k) > 0.01) return `${k} device pixels per canvas pixel, not ${want}`;
+  if ([385, 289].some((n, i) => Math.abs(room[i] - n * k - 2 * at[i]) > 2)) return `not centred: at ${at} in ${room}`;
+  return f.pixelated ? null : 'smoothed';
+}
+// Viewport coordinates of the middle of canvas pixel (x, y) as look() saw
+// it; the board cells it saw something in, and presses on their middles.
+const spot = (v, x, y) => [v.left + (x + 0.5) * v.scale, v.top + (y + 0.5) * v.scale];
+const upCells = (v) => v.cells.flatMap((n, i) => (n >= 8 ? [i] : []));
+const taps = (v, cells) => cells.flatMap((i) => [{ move: spot(v, (i % 6) * 64 + 32, Math.floor(i / 6) * 64 + 32) }, { down: 0 }, { up: 0 }]);
+// The number of prompt images in `count` looks `everyMs` apart (stopping at `enough`).
+async function promptImages(count, everyMs, enough = Infinity) {
+  const prints = new Set();
+  for (let i = 0; i < count && prints.size < enough; ++i, await sleep(everyMs)) prints.add((await browser.script(look)).print);
+  return prints.size;
+}
+
 const server = await serve(pageDir);
-const browser = await launch({ width: 800, height: 600 });
+const browser = await launch(phone ? { phone: { width: 360, height: 780, ratio: 3 } } : { width: 800, height: 760 });  // (2x fits)
 const url = `http://127.0.0.1:${server.port}/`;
 const figures = {};
 const pictureNames = ['Iperfect', 'Inobody', 'Iwhy', 'Iwinner', 'Igoback'];
 const dataUrl = (name, type) => `data:${type};base64,${fs.readFileSync(path.join(assetsDir, name)).toString('base64')}`;
-try {
+const startPage = () => until('the program to start', () => browser.script(() => !!(window.Module && Module.skrundle)), 20000);
+const prepareReading = () => browser.script(prepare, dataUrl('BitmapNumber.bmp', 'image/bmp'),
+                                            pictureNames.map((n) => dataUrl(`${n}.jpg`, 'image/jpeg')));
+async function playWholeGame() {
   await browser.navigate(url);
-  await until('the program to start', () => browser.script(() => !!(window.Module && Module.skrundle)), 20000);
+  await startPage();
   let v = await browser.script(look);
-  const at = (x, y) => [v.left + x, v.top + y];
   const title = await browser.script(() => document.title);
   check('the page title is the caption', () => assert.match(title, /Skrundle/));
+  check('the canvas is shown in the window by the fitting rule', () => assert.equal(misfit(v), null));
 
   // The prompt blinks before the first game.
-  const prints = new Set();
-  for (let i = 0; i < 14; ++i) {  // a while: the blink's period is measured too
-    prints.add((await browser.script(look)).print);
-    await sleep(120);
-  }
-  check('the prompt blinks (its pixels change)', () => assert.ok(prints.size >= 2, `${prints.size} prompt images`));
+  const prints = await promptImages(14, 120);  // a while: the blink's period is measured too
+  check('the prompt blinks (its pixels change)', () => assert.ok(prints >= 2, `${prints} prompt images`));
   // The start-up, from the navigation's start (performance.now()'s origin):
   // the program's first present and the prompt's first.
   const early = (await browser.script(stats)).presents;
@@ -210,8 +236,7 @@ try {
     assert.ok(figures.firstPresent > 0 && figures.firstPresent <= figures.firstPrompt && figures.firstPrompt < 20000,
               `first present at ${figures.firstPresent} ms, prompt at ${figures.firstPrompt} ms`);
   });
-  const strip = await browser.script(prepare, dataUrl('BitmapNumber.bmp', 'image/bmp'),
-                                     pictureNames.map((n) => dataUrl(`${n}.jpg`, 'image/jpeg')));
+  const strip = await prepareReading();
   check('the digit strip holds 11 frames of 16 pixels', () => assert.ok(strip[0] >= 176 && strip[1] > 0 && strip[1] <= 33, `${strip}`));
   v = await browser.script(look);
   check('no counter line before the first game', () => assert.equal(v.counter, 0));
@@ -221,7 +246,7 @@ try {
   await browser.script(() => window.addEventListener('contextmenu', (e) => {
     window.skrundleMenu = e.defaultPrevented ? 'prevented' : 'shown';
   }));
-  await browser.click(...at(192, 144), 2);
+  await browser.click(...spot(v, 192, 144), 2);
   v = await until('the counter line', async () => {
     const s = await browser.script(look);
     return s.counter > 0 ? s : null;
@@ -241,15 +266,11 @@ try {
     reads.push({ t: v.now, ...v.read });
     assert.ok(Date.now() < end, 'no result picture after four minutes of play');
     assert.ok(!v.ended, `the program ended (exit code ${v.ended})`);
-    const steps = [];
-    v.cells.forEach((n, i) => {
-      if (n < 8) return;
-      steps.push({ move: at((i % 6) * 64 + 32, Math.floor(i / 6) * 64 + 32) }, { down: 0 }, { up: 0 });
-      ++presses;
-    });
-    if (steps.length) await browser.mouse(steps);
+    const up = upCells(v);
+    presses += up.length;
+    if (up.length) await browser.mouse(taps(v, up));
     ++rounds;
-    if (!midShot && rounds > 200 && v.cells.filter((n) => n >= 8).length >= 2 && shotDir) {
+    if (!midShot && rounds > 200 && up.length >= 2 && shotDir) {
       fs.mkdirSync(shotDir, { recursive: true });
       await browser.screenshot(path.join(shotDir, 'browser-game.png'));
       midShot = true;
@@ -295,7 +316,7 @@ try {
   figures.pictureNext = Math.min(...diffs.filter((d, i) => i !== nearest));
 
   // Clicking the picture brings the prompt back, with the last game's counter.
-  await browser.click(...at(192, 144));
+  await browser.click(...spot(v, 192, 144));
   v = await until('the prompt after the result picture', async () => {
     const s = await browser.script(look);
     return s.cover < 0.3 && s.prompt > 0 && s.read ? s : null;
@@ -306,12 +327,8 @@ try {
     assert.ok(v && lastRead);
     assert.deepEqual(v.read, { hits: lastRead.hits, figures: lastRead.figures });
   });
-  const promptPrints = new Set();
-  for (let i = 0; i < 12 && promptPrints.size < 2; ++i) {
-    promptPrints.add((await browser.script(look)).print);
-    await sleep(110);
-  }
-  check('the prompt blinks again', () => assert.ok(promptPrints.size >= 2));
+  const again = await promptImages(12, 110, 2);
+  check('the prompt blinks again', () => assert.ok(again >= 2));
 
   // Leaving the page is the close button: the program ends with exit code 0
   // and its window goes.
@@ -451,6 +468,83 @@ try {
               `picture ${figures.picture} (difference ${figures.pictureDiff.toFixed(2)}, next ${figures.pictureNext.toFixed(2)}); ` +
               `hit sound at most ${figures.soundLag.toFixed(1)} ms after the counter reading; ` +
               `first present ${figures.firstPresent.toFixed(1)} ms, first prompt ${figures.firstPrompt.toFixed(1)} ms after navigation start`);
+}
+
+// The page on a touch phone: it fits; a finger held on the canvas starts a
+// game before it lifts; each contact is one press, two fingers strike two
+// figures at once. Turned, and on a desktop screen, it fits again. It can
+// be installed, and once its worker holds it, it starts with the server gone.
+async function playByTouch() {
+  await browser.navigate(url);
+  await startPage();
+  await prepareReading();
+  let v = await browser.script(look);
+  check('on a 360 x 780 phone at ratio 3 the canvas fits, without scrolling', () => assert.equal(misfit(v), null));
+  await browser.script(() => {
+    addEventListener('contextmenu', (e) => { window.skrundleMenu = e.defaultPrevented ? 'prevented' : 'shown'; });
+    addEventListener('pointerup', (e) => { window.skrundleLift = e.timeStamp; }, { capture: true, once: true });
+  });
+  await browser.touch([{ move: spot(v, 192, 144) }, { down: 0 }, { pause: 700 }, { up: 0 }]);  // a long press
+  const held = await browser.script(() => [window.skrundleLift, window.skrundleMenu, String(getSelection()), Module.skrundle.audio.state]);
+  const s = await browser.script(stats), drawn = s.presents.find((p) => p[0] >= s.presses[0] && p[2] <= 256 && p[4] > 256);
+  v = await browser.script(look);
+  check('a finger held on the canvas starts a game before it lifts; no menu, no selection, sound may start', () => {
+    assert.deepEqual(v.read, { hits: 0, figures: 0 });
+    assert.ok(drawn && drawn[0] < held[0], `counter line drawn at ${drawn && drawn[0]} ms, lifted at ${held[0]} ms`);
+    assert.notEqual(held[1], 'shown');
+    assert.deepEqual(held.slice(2), ['', 'running']);
+  });
+
+  // One finger after another on what is up until two figures are up: then two at once.
+  let contacts = 1, pairs = 0, struck = false;
+  for (const end = Date.now() + 90000; !struck && Date.now() < end;) {
+    v = await browser.script(look);
+    const up = upCells(v), two = up.length > 1 && v.read;
+    if (!up.length) continue;
+    await (two ? browser.touch(taps(v, [up[0]]), taps(v, [up[1]])) : browser.touch(taps(v, up)));
+    contacts += two ? 2 : up.length;
+    if (!two) continue;
+    ++pairs;
+    const hits = v.read.hits;
+    struck = await until('both strikes', async () => ((await browser.script(look)).read || {}).hits === hits + 2, 300).catch(() => false);
+  }
+  await sleep(300);  // (the last presses taken, and room for emulated mouse presses, which must not come)
+  const presses = (await browser.script(stats)).presses.length;
+  check('two fingers on two figures strike both at once; each contact is one press', () => {
+    assert.ok(struck, `no two-finger strike raised the counter by 2 in ${pairs} tries`);
+    assert.equal(presses, contacts, `${presses} presses taken for ${contacts} contacts`);
+  });
+
+  // Screenshots with a figure on the board; the phone turned, and a desktop screen.
+  const shoot = async (name) => {
+    if (!shotDir) return;
+    await until('a figure up', async () => upCells(await browser.script(look)).length, 3000).catch(() => {});
+    fs.mkdirSync(shotDir, { recursive: true });
+    await browser.screenshot(path.join(shotDir, `web-${name}.png`));
+  };
+  await shoot('phone-portrait');
+  for (const [name, width, height, ratio] of [['phone-landscape', 780, 360, 3], ['desktop', 1920, 1080, 1]]) {
+    await browser.cdp('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: ratio, mobile: ratio > 1,
+                                                              screenOrientation: { type: 'landscapePrimary', angle: ratio > 1 ? 90 : 0 } });
+    await until('the canvas fitted again', async () => (v = await browser.script(look)).fit.vw === width && !misfit(v), 3000).catch(() => {});
+    check(`${name}, ${width} x ${height} at ratio ${ratio}: the canvas fits`, () => assert.equal(misfit(v), null));
+    await shoot(name);
+  }
+
+  const controlled = await until('the page held by its worker', () => browser.script(() => !!navigator.serviceWorker.controller), 10000).catch(() => false);
+  const { installabilityErrors } = await browser.cdp('Page.getInstallabilityErrors');
+  check('the page can be installed', () => assert.deepEqual(installabilityErrors, []));
+  const errs = (await browser.logs()).filter((e) => e.level === 'SEVERE' && !/favicon/.test(e.message)).map((e) => e.message);
+  check('the page logged no errors', () => assert.deepEqual(errs, []));
+  await server.close();  // offline: the page comes from its worker's copy
+  const offline = await browser.navigate(url).then(startPage).then(() => promptImages(12, 110, 2), () => 0);
+  check('with the server gone the page starts from its worker and the prompt blinks',
+        () => assert.ok(controlled && offline >= 2, `held by its worker: ${controlled}; ${offline} prompt images`));
+  console.log(`figures: ${contacts} contacts, ${pairs} two-finger tries`);
+}
+
+try {
+  await (phone ? playByTouch() : playWholeGame());
 } catch (e) {
   ++failures;
   console.log(`FAIL  ${e.stack || e}`);

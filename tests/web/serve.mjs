@@ -48,7 +48,8 @@ export function serve(folder, port = 0) {
   return new Promise((resolve, reject) => {
     server.once('error', reject);
     server.listen(port, '127.0.0.1', () =>
-      resolve({ port: server.address().port, close: () => new Promise((r) => server.close(r)) }));
+      // (Closing drops the connections a browser keeps open too: no server is left at all.)
+      resolve({ port: server.address().port, close: () => new Promise((r) => { server.close(r); server.closeAllConnections(); }) }));
   });
 }
 

@@ -2,7 +2,11 @@
 // PNG files of the icon theme's sizes, for the desktop: OUT/skrundle-N.png.
 // Sizes other than the icon's own are scaled by nearest neighbour, which
 // keeps its pixels sharp.
-//   skr_iconpng OUT SIZE...
+//   skr_iconpng [--maskable] OUT SIZE...
+// --maskable writes OUT/skrundle-maskable-N.png instead: opaque, the picture
+// on black inside the central circle of 80 % of the size that a launcher's
+// mask always keeps, at a whole multiple of its size where one fits.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,8 +19,13 @@
 #include "png/PngFile.h"
 
 int main(int argc, char** argv) {
+    const bool maskable = argc > 1 && std::string(argv[1]) == "--maskable";
+    if (maskable) {
+        --argc;
+        ++argv;
+    }
     if (argc < 3) {
-        std::fputs("usage: skr_iconpng OUT SIZE...\n", stderr);
+        std::fputs("usage: skr_iconpng [--maskable] OUT SIZE...\n", stderr);
         return 2;
     }
     const std::span<const uint8_t> bytes = skr::platform::FindProgramResource("MAINICON");
@@ -47,11 +56,23 @@ int main(int argc, char** argv) {
             return 2;
         }
         const int size = static_cast<int>(n);
-        std::vector<uint32_t> scaled(static_cast<size_t>(size) * size);
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) scaled[static_cast<size_t>(y) * size + x] = argb[(y * h / size) * w + x * w / size];
-        if (!skr::tools::WritePng(std::string(argv[1]) + "/skrundle-" + argv[i] + ".png", scaled.data(), size, size, true))
-            return 1;
+        // The picture's square: the whole icon, or the largest square inside
+        // the safe circle (its diagonal the circle's diameter).
+        int inner = size;
+        if (maskable) {
+            inner = static_cast<int>(std::floor(size * 0.8 / std::sqrt(2.0)));
+            if (inner >= w) inner -= inner % w;
+            if (inner < 1) inner = 1;
+        }
+        const int offset = (size - inner) / 2;
+        std::vector<uint32_t> scaled(static_cast<size_t>(size) * size, maskable ? 0xFF000000u : 0u);
+        for (int y = 0; y < inner; ++y)
+            for (int x = 0; x < inner; ++x) {
+                const uint32_t p = argb[(y * h / inner) * w + x * w / inner];
+                scaled[static_cast<size_t>(y + offset) * size + x + offset] = maskable && p < 0xFF000000u ? 0xFF000000u : p;
+            }
+        const std::string name = std::string(argv[1]) + (maskable ? "/skrundle-maskable-" : "/skrundle-") + argv[i] + ".png";
+        if (!skr::tools::WritePng(name, scaled.data(), size, size, !maskable)) return 1;
     }
     return 0;
 }

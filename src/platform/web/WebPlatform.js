@@ -1,7 +1,8 @@
 // The page's side of the browser backend (WebPlatform.cpp): the canvas,
-// mouse and visibility events queued as raw input, the waits the program is
-// suspended in (Asyncify), the screen copied to the canvas, one WebAudio
-// voice and the modal error dialog.
+// shown at the largest crisp size the viewport allows, mouse, touch, pen and
+// visibility events queued as raw input, the waits the program is suspended
+// in (Asyncify), the screen copied to the canvas, one WebAudio voice and the
+// modal error dialog.
 //
 // What the page did is also kept in Module.skrundle for the page's tests:
 // every present (time and rectangle, in a fixed ring), the presses taken,
@@ -20,6 +21,9 @@ mergeInto(LibraryManager.library, {
     timer: 0,
     captured: false,    // the program asked for the capture
     leftHeld: false,    // a left press on the canvas not yet released
+    contacts: {},       // touch and pen contacts taken as presses and not yet lifted, by pointer id
+    safeArea: null,     // a hidden element covering the viewport less its safe-area insets
+    ratioWatch: null,   // a media query that changes with the device pixel ratio
     channel: null,      // posts the task that ends a yield
     resumeYield: null,
     worker: null,       // a timer that keeps its time while the tab is hidden
@@ -49,8 +53,9 @@ mergeInto(LibraryManager.library, {
     modifiers: function(e) {
       return (e.shiftKey ? 1 : 0) | (e.altKey ? 2 : 0) | (e.ctrlKey ? 4 : 0);
     },
-    // Client coordinates of a mouse event, in canvas pixels (whole ones,
-    // negative left of and above the canvas).
+    // Client coordinates of a mouse or pointer event, in canvas pixels
+    // (whole ones, negative left of and above the canvas), whatever size
+    // the canvas is shown at.
     at: function(e) {
       var r = SkrWeb.canvas.getBoundingClientRect();
       var sx = r.width > 0 ? SkrWeb.width / r.width : 1;
@@ -63,8 +68,13 @@ mergeInto(LibraryManager.library, {
     reaches: function(e) {
       return e.target === SkrWeb.canvas || SkrWeb.captured || SkrWeb.leftHeld;
     },
+    // Mouse events a touch screen makes up after a contact (the contact
+    // itself was taken as a press already).
+    fromTouch: function(e) {
+      return !!(e.sourceCapabilities && e.sourceCapabilities.firesTouchEvents);
+    },
     onButton: function(e) {
-      if (!SkrWeb.reaches(e)) return;
+      if (!SkrWeb.reaches(e) || SkrWeb.fromTouch(e)) return;
       var down = e.type === 'mousedown';
       var button = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : -1;
       if (button < 0) return;
@@ -78,12 +88,73 @@ mergeInto(LibraryManager.library, {
       SkrWeb.push(down ? 0 : 1, button, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, e.timeStamp);
     },
     onMove: function(e) {
-      if (!SkrWeb.reaches(e)) return;
+      if (!SkrWeb.reaches(e) || SkrWeb.fromTouch(e)) return;
       var p = SkrWeb.at(e);
       SkrWeb.push(2, 0, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, -1);
     },
+    // A touch or pen contact on the canvas is a left press where it lands and
+    // a left release where it lifts, wherever that is; each contact is its
+    // own, so several fingers strike several figures at once. The program's
+    // capture follows its own rule (the first left press takes it, the first
+    // left release gives it up), and the contacts still down are still
+    // reported. A contact that lands off the canvas is the page's, even
+    // while the program holds the capture (unlike the mouse's presses: a
+    // resting palm is no press). The mouse keeps its own events (a right
+    // press while the left is held comes as no pointerdown). A contact's
+    // moves are not reported (nothing follows the pointer, and a finger's
+    // moves would only wake the program). A cancelled contact (the system
+    // took the gesture) is released off the canvas, so it clicks nothing.
+    onPointer: function(e) {
+      if (e.pointerType !== 'touch' && e.pointerType !== 'pen') return;
+      var id = e.pointerId, down = e.type === 'pointerdown';
+      if (down) {
+        if (e.target !== SkrWeb.canvas) return;
+        SkrWeb.contacts[id] = true;
+      } else {
+        if (!SkrWeb.contacts[id]) return;
+        delete SkrWeb.contacts[id];
+      }
+      // No emulated mouse events after it, no selection, no magnifier.
+      e.preventDefault();
+      // Browsers differ in which end of a touch lets sound start
+      // (Chromium: the lift), so both try.
+      if (e.type !== 'pointercancel') SkrWeb.startAudio();
+      var p = e.type === 'pointercancel' ? [-1, -1] : SkrWeb.at(e);
+      SkrWeb.push(down ? 0 : 1, 0, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, down ? e.timeStamp : -1);
+    },
     onContextMenu: function(e) {
       if (SkrWeb.reaches(e)) e.preventDefault();
+    },
+    // Shows the canvas at the largest whole number of device pixels per
+    // canvas pixel that fits the viewport clear of its safe-area insets,
+    // so every canvas pixel is a sharp square block; where that would fill
+    // less than 85 % of the limiting side, at the largest size that fits
+    // (nearest neighbour, blocks of two sizes). Centred, its corner on a
+    // device pixel. The backing store stays the program's size.
+    fit: function() {
+      var canvas = SkrWeb.canvas, area = SkrWeb.safeArea;
+      if (!canvas || !area) return;
+      var ratio = window.devicePixelRatio || 1, r = area.getBoundingClientRect();
+      var room = r.width > 0 && r.height > 0 ? r : {left: 0, top: 0, width: window.innerWidth, height: window.innerHeight};
+      var across = room.width * ratio, down = room.height * ratio;  // device pixels
+      var most = Math.min(across / SkrWeb.width, down / SkrWeb.height);
+      var whole = Math.floor(most + 1e-9);
+      var scale = whole >= 1 && whole >= 0.85 * most ? whole : most;
+      var w = Math.floor(SkrWeb.width * scale + 1e-6), h = Math.floor(SkrWeb.height * scale + 1e-6);
+      var left = Math.round(room.left * ratio) + Math.floor((across - w) / 2);
+      var top = Math.round(room.top * ratio) + Math.floor((down - h) / 2);
+      // A window moved to a screen of another ratio fits again.
+      if (SkrWeb.ratioWatch) SkrWeb.ratioWatch.removeEventListener('change', SkrWeb.fit);
+      SkrWeb.ratioWatch = window.matchMedia ? window.matchMedia('(resolution: ' + ratio + 'dppx)') : null;
+      if (SkrWeb.ratioWatch && SkrWeb.ratioWatch.addEventListener) SkrWeb.ratioWatch.addEventListener('change', SkrWeb.fit);
+      else SkrWeb.ratioWatch = null;
+      var style = canvas.style;
+      style.position = 'fixed';
+      style.margin = '0';
+      style.left = left / ratio + 'px';
+      style.top = top / ratio + 'px';
+      style.width = w / ratio + 'px';
+      style.height = h / ratio + 'px';
     },
     // A hidden tab is a minimised window: the game goes on. Shown again, the
     // window is restored and its whole area exposed.
@@ -112,6 +183,7 @@ mergeInto(LibraryManager.library, {
       } catch (err) {
         SkrWeb.audio = null;
       }
+      if (SkrWeb.stats) SkrWeb.stats.audio = SkrWeb.audio;
     },
     stop: function() {
       ++SkrWeb.generation;  // a clip still decoding will not start
@@ -148,15 +220,20 @@ mergeInto(LibraryManager.library, {
       canvas = document.createElement('canvas');
       document.body.appendChild(canvas);
     }
-    // One canvas pixel per CSS pixel; scaled by the browser, never smoothed.
+    // Scaled by the browser, never smoothed; a contact on it is the
+    // program's alone (no panning, zooming, callout or selection).
     canvas.width = width;
     canvas.height = height;
-    canvas.style.width = width + 'px';
-    canvas.style.height = height + 'px';
-    canvas.style.imageRendering = 'pixelated';
+    var style = canvas.style;
+    style.imageRendering = 'pixelated';
+    style.touchAction = 'none';
+    style.userSelect = style.webkitUserSelect = 'none';
+    style.webkitTouchCallout = 'none';
+    style.webkitTapHighlightColor = 'transparent';
     SkrWeb.canvas = canvas;
     SkrWeb.queue = [];
     SkrWeb.captured = SkrWeb.leftHeld = false;
+    SkrWeb.contacts = {};
     SkrWeb.width = width;
     SkrWeb.height = height;
     SkrWeb.context = canvas.getContext('2d', {alpha: false});
@@ -176,6 +253,7 @@ mergeInto(LibraryManager.library, {
       sounds: [],         // {bytes, requested, started}
       sounding: 0,        // bytes of the clip sounding, 0 for none
       dialogs: 0,
+      audio: null,        // the audio context (its state tells whether sound may start)
     };
     SkrWeb.channel = new MessageChannel();
     SkrWeb.channel.port1.onmessage = function() {
@@ -186,6 +264,18 @@ mergeInto(LibraryManager.library, {
     // The audio context is made now (a browser keeps it suspended until the
     // first press resumes it), so the first press does not wait for it.
     SkrWeb.startAudio();
+    // (Browsers without env() keep the whole viewport.)
+    var area = SkrWeb.safeArea = document.createElement('div');
+    area.style.cssText = 'position:fixed;visibility:hidden;pointer-events:none;left:0;top:0;right:0;bottom:0;' +
+      'left:env(safe-area-inset-left,0px);top:env(safe-area-inset-top,0px);' +
+      'right:env(safe-area-inset-right,0px);bottom:env(safe-area-inset-bottom,0px)';
+    document.body.appendChild(area);
+    SkrWeb.fit();
+    SkrWeb.listen(window, 'resize', SkrWeb.fit, false);
+    SkrWeb.listen(window, 'orientationchange', SkrWeb.fit, false);
+    ['pointerdown', 'pointerup', 'pointercancel'].forEach(function(type) {
+      SkrWeb.listen(document, type, SkrWeb.onPointer, {capture: true, passive: false});
+    });
     SkrWeb.listen(document, 'mousedown', SkrWeb.onButton, true);
     SkrWeb.listen(document, 'mouseup', SkrWeb.onButton, true);
     SkrWeb.listen(document, 'mousemove', SkrWeb.onMove, true);
@@ -200,6 +290,11 @@ mergeInto(LibraryManager.library, {
     SkrWeb.listeners = [];
     SkrWeb.queue = [];
     SkrWeb.captured = SkrWeb.leftHeld = false;
+    SkrWeb.contacts = {};
+    if (SkrWeb.safeArea) SkrWeb.safeArea.remove();
+    SkrWeb.safeArea = null;
+    if (SkrWeb.ratioWatch) SkrWeb.ratioWatch.removeEventListener('change', SkrWeb.fit);
+    SkrWeb.ratioWatch = null;
     if (SkrWeb.worker) SkrWeb.worker.terminate();
     SkrWeb.worker = null;
     if (SkrWeb.audio) SkrWeb.audio.close();
