@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
     for (; argc > 1 && std::string(argv[1]).rfind("--", 0) == 0; --argc, ++argv) {
         if (std::string(argv[1]) == "--startup-only") startupOnly = true;
         else if (std::string(argv[1]) == "--prompt-only") promptOnly = true;
-        else if (std::string(argv[1]) == "--scale" && argc > 2) scale = std::clamp(std::atoi((--argc, *++argv)), 1, 4);
+        else if (std::string(argv[1]) == "--scale" && argc > 2) scale = std::clamp(std::atoi(argv[2]), 1, 4), --argc, ++argv;
         else argc = 0;
     }
     if (argc < 2) {

@@ -1,5 +1,9 @@
+// (GoogleTest before Xlib, whose macros would rewrite its names.)
+#include <gtest/gtest.h>
+
 #include "WholeGame.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <fstream>
@@ -27,7 +31,10 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-bool Lit(uint32_t c) { return ((c >> 16) & 0xFF) > 8 || ((c >> 8) & 0xFF) > 8 || (c & 0xFF) > 8; }
+// Lit: a channel above `dark` (the game's dimmest figure frames are near black).
+bool Lit(uint32_t c, int dark = 8) {
+    return int((c >> 16) & 0xFF) > dark || int((c >> 8) & 0xFF) > dark || int(c & 0xFF) > dark;
+}
 
 // The digit strip's frames (0-9 and the slash) as lit masks, and the result
 // pictures' pixels, from the assets.
@@ -131,10 +138,10 @@ double Cover(const Pixels& p) {
     return n ? double(lit) / n : 0;
 }
 
-int LitIn(const Pixels& p, int left, int top, int right, int bottom) {
+int LitIn(const Pixels& p, int left, int top, int right, int bottom, int dark = 8) {
     int n = 0;
     for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) n += Lit(p[static_cast<size_t>(y) * kWidth + x]);
+        for (int x = left; x < right; ++x) n += Lit(p[static_cast<size_t>(y) * kWidth + x], dark);
     return n;
 }
 
@@ -210,6 +217,64 @@ WholeGame PlayWholeGame(XSession& x, Window w, const std::string& assetsDir, int
                         f2 == g.lastFigures;
     }
     return g;
+}
+
+void CheckPlacement(XSession& x, Window w, int frameLeft, int frameTop) {
+    const int k = x.Scale();
+    int left, top, width, height;
+    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
+    EXPECT_EQ(width, kWidth * k);
+    EXPECT_EQ(height, kHeight * k);
+    EXPECT_EQ(left, 192 * k + frameLeft);
+    EXPECT_EQ(top, 107 * k + frameTop);
+}
+
+void PlayTheOpening(XSession& x, Window w, const std::function<size_t()>& soundBytes) {
+    // (Each client pixel counts as lit unless it is all black.)
+    auto lit = [](const Pixels& p, int left, int top, int right, int bottom) {
+        return p.size() == size_t(kWidth) * kHeight ? LitIn(p, left, top, right, bottom, 0) : 0;
+    };
+
+    Pixels pixels;
+    for (int i = 0; i < 100 && lit(pixels = x.Capture(w, kWidth, kHeight), 92, 200, 292, 223) == 0; ++i) Wait(100);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
+    EXPECT_GT(lit(pixels, 92, 200, 292, 223), 100);
+    EXPECT_EQ(lit(pixels, 0, 0, kWidth, 190), 0);
+    EXPECT_EQ(lit(pixels, 0, 256, kWidth, kHeight), 0);
+
+    // The prompt changes at every tick: measure the periods between changes.
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> changes;
+    auto digest = [](const Pixels& p) {
+        uint64_t h = 1469598103934665603ull;
+        for (int y = 200; y < 223 && p.size() == size_t(kWidth) * kHeight; ++y)
+            for (int x = 92; x < 292; ++x) h = (h ^ p[static_cast<size_t>(y) * kWidth + x]) * 1099511628211ull;
+        return h;
+    };
+    uint64_t last = digest(pixels);
+    for (const auto end = Clock::now() + std::chrono::milliseconds(2600); Clock::now() < end;) {
+        const uint64_t d = digest(x.Capture(w, kWidth, kHeight));
+        if (d != last) {
+            changes.push_back(std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count());
+            last = d;
+        }
+        Wait(5);
+    }
+    ASSERT_GE(changes.size(), 6u) << "the prompt does not blink";
+    std::vector<double> periods;
+    for (size_t i = 1; i < changes.size(); ++i) periods.push_back(changes[i] - changes[i - 1]);
+    std::sort(periods.begin(), periods.end());
+    EXPECT_NEAR(periods[periods.size() / 2], 250.0, 25.0);
+
+    const size_t silentBefore = soundBytes ? soundBytes() : 0;
+    x.Click(w, 200, 100);
+    for (int i = 0; i < 50 && lit(pixels = x.Capture(w, kWidth, kHeight), 136, 256, 248, 288) == 0; ++i) Wait(100);
+    EXPECT_GT(lit(pixels, 136, 256, 248, 288), 100) << "no counter line after the press";
+    EXPECT_EQ(x.MixedBlocks(), 0) << "client pixels not shown as whole blocks";
+    if (!soundBytes) return;
+    size_t sound = 0;
+    for (int i = 0; i < 50 && (sound = soundBytes()) <= silentBefore + 4000; ++i) Wait(100);
+    EXPECT_GT(sound, silentBefore + 4000) << "the start clip did not reach the audio output";
 }
 
 }  // namespace skr::e2e

@@ -3,6 +3,8 @@
 // What the window showed is reported for the caller to check.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,5 +35,17 @@ struct WholeGame {
 // clicked. The digits and the pictures are recognised by the assets in
 // `assetsDir` (decoded by the program's own readers).
 WholeGame PlayWholeGame(XSession& x, Window w, const std::string& assetsDir, int timeoutSeconds = 240);
+
+// Without a window manager: the client at the stored corner k times (k the
+// session's scale), inside the frame the program keeps to itself (none for
+// SDL's window; Wine's at its default metrics for k times 96 pixels per
+// inch: a border of 3, a caption of 18k + 1), k times its size.
+void CheckPlacement(XSession& x, Window w, int frameLeft, int frameTop);
+
+// The opening of a game as a player sees it: the prompt blinking every
+// 250 ms over a black window, each client pixel one block; a click starts a
+// game with the counter line and, unless `soundBytes` is empty, the start
+// clip reaching the audio output (the bytes of sound written so far).
+void PlayTheOpening(XSession& x, Window w, const std::function<size_t()>& soundBytes);
 
 }  // namespace skr::e2e

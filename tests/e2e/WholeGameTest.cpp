@@ -113,20 +113,6 @@ void CheckWholeGame(XSession& x, Window w, bool windowManager, const AudioTap& t
     EXPECT_TRUE(CounterLineBack(x, w, before)) << "the counter line did not come back after a restore";
 }
 
-// Without a window manager: the client at the stored corner k times,
-// inside the frame the program keeps to itself (none for SDL's window;
-// Wine's at its default metrics for k times 96 pixels per inch: a border of
-// 3, a caption of 18k + 1), k times its size.
-void CheckPlacement(XSession& x, Window w, int frameLeft, int frameTop) {
-    const int k = x.Scale();
-    int left, top, width, height;
-    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
-    EXPECT_EQ(width, 385 * k);
-    EXPECT_EQ(height, 289 * k);
-    EXPECT_EQ(left, 192 * k + frameLeft);
-    EXPECT_EQ(top, 107 * k + frameTop);
-}
-
 // The Linux program through a whole game, its sound captured.
 void PlayTheLinuxProgram(bool windowManager, int scale) {
     XSession x(scale);

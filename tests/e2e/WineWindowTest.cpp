@@ -8,45 +8,19 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <memory>
-#include <thread>
 
+#include "WholeGame.h"
 #include "XSession.h"
 
 namespace skr::e2e {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kWidth = 385, kHeight = 289;
-// The client's offset inside a fixed frame with a caption, by Wine's default
-// system metrics (border 3, caption 19 + border 3). That the outer corner
-// itself is at the stored position is checked by the backend's own tests.
-constexpr int kFrameLeft = 3, kFrameTop = 22;
-
-int Lit(const std::vector<uint32_t>& pixels, int left, int top, int right, int bottom) {
-    if (pixels.size() != static_cast<size_t>(kWidth) * kHeight) return 0;
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) n += pixels[static_cast<size_t>(y) * kWidth + x] != 0;
-    return n;
-}
-
-uint64_t Digest(const std::vector<uint32_t>& pixels, int left, int top, int right, int bottom) {
-    uint64_t h = 1469598103934665603ull;
-    if (pixels.size() != static_cast<size_t>(kWidth) * kHeight) return 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) h = (h ^ pixels[static_cast<size_t>(y) * kWidth + x]) * 1099511628211ull;
-    return h;
-}
-
-void Wait(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // Runs the Windows program under Wine: the prefix of its build folder, the
 // sound going to an ALSA file output in a home of the test's own.
@@ -89,48 +63,6 @@ protected:
     fs::path home_, sound_;
 };
 
-// The window at its place with its size, the prompt blinking every 250 ms,
-// a click starting a game with the counter line and the start clip.
-void PlayTheOpening(XSession& x, Window w, const std::function<size_t()>& soundBytes) {
-    int left, top, width, height;
-    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
-    EXPECT_EQ(width, kWidth);
-    EXPECT_EQ(height, kHeight);
-
-    std::vector<uint32_t> pixels;
-    for (int i = 0; i < 100 && Lit(pixels = x.Capture(w, kWidth, kHeight), 92, 200, 292, 223) == 0; ++i) Wait(100);
-    ASSERT_EQ(pixels.size(), static_cast<size_t>(kWidth) * kHeight);
-    EXPECT_GT(Lit(pixels, 92, 200, 292, 223), 100);
-    EXPECT_EQ(Lit(pixels, 0, 0, kWidth, 190), 0);
-    EXPECT_EQ(Lit(pixels, 0, 256, kWidth, kHeight), 0);
-
-    // The prompt changes at every tick: measure the periods between changes.
-    using Clock = std::chrono::steady_clock;
-    std::vector<double> changes;
-    uint64_t last = Digest(pixels, 92, 200, 292, 223);
-    for (const auto end = Clock::now() + std::chrono::milliseconds(2600); Clock::now() < end;) {
-        const uint64_t d = Digest(x.Capture(w, kWidth, kHeight), 92, 200, 292, 223);
-        if (d != last) {
-            changes.push_back(std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count());
-            last = d;
-        }
-        Wait(5);
-    }
-    ASSERT_GE(changes.size(), 6u) << "the prompt does not blink";
-    std::vector<double> periods;
-    for (size_t i = 1; i < changes.size(); ++i) periods.push_back(changes[i] - changes[i - 1]);
-    std::sort(periods.begin(), periods.end());
-    EXPECT_NEAR(periods[periods.size() / 2], 250.0, 25.0);
-
-    const size_t silentBefore = soundBytes();
-    x.Click(w, 200, 100);
-    for (int i = 0; i < 50 && Lit(pixels = x.Capture(w, kWidth, kHeight), 136, 256, 248, 288) == 0; ++i) Wait(100);
-    EXPECT_GT(Lit(pixels, 136, 256, 248, 288), 100) << "no counter line after the press";
-    size_t sound = 0;
-    for (int i = 0; i < 50 && (sound = soundBytes()) <= silentBefore + 4000; ++i) Wait(100);
-    EXPECT_GT(sound, silentBefore + 4000) << "the start clip did not reach the audio output";
-}
-
 TEST_F(WineProgram, ShowsItsWindowBlinksStartsAGameWithSoundAndClosesWithExitCodeZero) {
     XSession x;
     ASSERT_TRUE(x.Ready()) << "no Xvfb display could be started";
@@ -139,10 +71,7 @@ TEST_F(WineProgram, ShowsItsWindowBlinksStartsAGameWithSoundAndClosesWithExitCod
     ASSERT_NE(w, 0u) << "the window did not appear";
     // Without a window manager Wine keeps the frame to itself: the client
     // lies inside the outer corner (192, 107) by the frame and caption.
-    int left, top, width, height;
-    ASSERT_TRUE(x.Geometry(w, left, top, width, height));
-    EXPECT_EQ(left, 192 + kFrameLeft);
-    EXPECT_EQ(top, 107 + kFrameTop);
+    CheckPlacement(x, w, 3, 22);
     PlayTheOpening(x, w, [&] { return SoundBytes(); });
     x.RequestClose(w);
     EXPECT_EQ(x.WaitExit(20000), 0) << x.ProgramErrors();
@@ -158,13 +87,10 @@ TEST_F(WineProgram, UnderAWindowManagerTheFramesOuterCornerIsAtTheStoredPosition
     long extents[4] = {};
     int left, top, width, height;
     ASSERT_TRUE(x.PlacedGeometry(w, extents, left, top, width, height));
-    EXPECT_EQ(width, kWidth);
-    EXPECT_EQ(height, kHeight);
     EXPECT_GT(extents[2], 0) << "no caption bar";
     // Wine keeps the client where Windows puts it for an outer corner at
     // (192, 107), whatever frame the window manager draws around it.
-    EXPECT_EQ(left, 192 + kFrameLeft);
-    EXPECT_EQ(top, 107 + kFrameTop);
+    CheckPlacement(x, w, 3, 22);
     if (const char* shot = std::getenv("SKR_SCREENSHOT")) {
         const std::string cmd = "DISPLAY=" + x.DisplayName() + " import -window root '" + shot + "'";
         [[maybe_unused]] const int rc = std::system(cmd.c_str());
