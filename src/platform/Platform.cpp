@@ -1,7 +1,9 @@
 #include "platform/Platform.h"
 #include "platform/Scale.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstddef>
 
 namespace skr::platform {
 namespace {
@@ -17,6 +19,20 @@ TimeOfDay UtcTimeOfDay() {
     const int64_t ms = duration_cast<milliseconds>(now).count() % 86400000;
     return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
                      static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+}
+
+void ScaleUp(const Surface& from, const Rect& r, const Surface& to, int k) noexcept {
+    const int left = std::max(r.left, 0), top = std::max(r.top, 0);
+    const int right = std::min({r.right, from.width, to.width / k}), bottom = std::min({r.bottom, from.height, to.height / k});
+    for (int y = top; y < bottom; ++y) {
+        const uint32_t* src = from.pixels + static_cast<ptrdiff_t>(y) * from.stride;
+        uint32_t* dst = to.pixels + static_cast<ptrdiff_t>(y) * k * to.stride + left * k;
+        uint32_t* out = dst;
+        for (int x = left; x < right; ++x)
+            for (int i = 0; i < k; ++i) *out++ = src[x];
+        // The row's other k - 1 copies.
+        for (int i = 1; i < k; ++i) std::copy(dst, out, dst + static_cast<ptrdiff_t>(i) * to.stride);
+    }
 }
 
 int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const Rect& workArea) noexcept {

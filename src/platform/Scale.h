@@ -25,6 +25,10 @@ struct PixelScale {
     Rect ToPhysical(const Rect& r) const noexcept { return Rect{r.left * k, r.top * k, r.right * k, r.bottom * k}; }
 };
 
+// Writes each pixel of rectangle `r` of `from` as a k x k block at k times
+// its place in `to` (which is k times as large); r is clipped to `from`.
+void ScaleUp(const Surface& from, const Rect& r, const Surface& to, int k) noexcept;
+
 // The scale for a display of `dpi` pixels per inch: round(dpi / 96), at
 // least 1, and lowered while the window would leave the work area with its
 // outer corner at the stored position times k and the client area k times

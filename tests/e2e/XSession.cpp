@@ -404,8 +404,9 @@ int XSession::WaitExit(int timeoutMs) {
 
 WinePrefix::WinePrefix(const std::string& program, int dpi) {
     namespace fs = std::filesystem;
-    const fs::path base = fs::path(program).parent_path() / "wineprefix";
     std::error_code ec;
+    // (Wine takes only an absolute prefix.)
+    const fs::path base = fs::absolute(fs::path(program).parent_path() / "wineprefix", ec);
     if (!fs::exists(base / "user.reg", ec)) return;
     if (dpi == 96) {
         path_ = base.string();

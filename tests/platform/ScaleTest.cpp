@@ -18,6 +18,13 @@ TEST(PixelScale, PhysicalPixelsFloorToTheirClientPixelAndAreasToTheClientPixelsC
     EXPECT_EQ(two.ToClient(Rect{3, 4, 9, 10}), (Rect{1, 2, 5, 5}));
     EXPECT_EQ(two.ToPhysical(Rect{1, 2, 5, 5}), (Rect{2, 4, 10, 10}));
     EXPECT_EQ(PixelScale{}.ToClient(Rect{3, 4, 9, 10}), (Rect{3, 4, 9, 10}));
+
+    // A rectangle (clipped to the surface) as 2 x 2 blocks; nothing else written.
+    uint32_t from[6] = {1, 2, 3, 4, 5, 6}, to[36] = {};
+    ScaleUp(Surface{from, 3, 2, 3}, Rect{1, 0, 9, 5}, Surface{to, 6, 6, 6}, 2);
+    const uint32_t row0[6] = {0, 0, 2, 2, 3, 3}, row1[6] = {0, 0, 5, 5, 6, 6};
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x) EXPECT_EQ(to[y * 6 + x], y < 2 ? row0[x] : y < 4 ? row1[x] : 0u) << x << ", " << y;
 }
 
 TEST(PixelScale, TheScaleIsTheRoundedDpiOver96AndNeverTakesTheWindowOutOfTheWorkArea) {

@@ -52,6 +52,38 @@ RECT OuterFor(int clientWidth, int clientHeight, DWORD style, int dpi) {
     return r;
 }
 
+// A 32-bit DIB section, rows top-down (negative height), pixels 0x00RRGGBB
+// as the canvas draws them, selected into a memory DC of its own; black.
+bool MakeDib(int width, int height, Win32Platform::Dib& out) {
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!dib || !bits) return false;
+    HDC memory = CreateCompatibleDC(nullptr);
+    if (!memory) {
+        DeleteObject(dib);
+        return false;
+    }
+    out = Win32Platform::Dib{memory, dib, SelectObject(memory, dib), static_cast<uint32_t*>(bits), width, height};
+    std::memset(out.pixels, 0, static_cast<size_t>(width) * height * 4);
+    return true;
+}
+
+void FreeDib(Win32Platform::Dib& d) {
+    if (d.dc) {
+        SelectObject(AsDc(d.dc), static_cast<HGDIOBJ>(d.old));
+        DeleteDC(AsDc(d.dc));
+    }
+    if (d.bitmap) DeleteObject(static_cast<HGDIOBJ>(d.bitmap));
+    d = Win32Platform::Dib{};
+}
+
 // The work area of the monitor at a point of the screen.
 platform::Rect WorkAreaAt(int x, int y) {
     MONITORINFO info{};
@@ -144,11 +176,8 @@ Win32Platform::Win32Platform() {
 Win32Platform::~Win32Platform() {
     sndPlaySoundA(nullptr, 0);
     if (window_) DestroyWindow(AsWindow(window_));
-    if (memoryDc_) {
-        SelectObject(AsDc(memoryDc_), static_cast<HGDIOBJ>(oldBitmap_));
-        DeleteDC(AsDc(memoryDc_));
-    }
-    if (dib_) DeleteObject(static_cast<HGDIOBJ>(dib_));
+    FreeDib(screen_);
+    FreeDib(scaled_);
     if (icon_) DestroyIcon(static_cast<HICON>(icon_));
     if (classRegistered_) UnregisterClassA(kClassName, static_cast<HINSTANCE>(instance_));
     if (timerPeriodSet_) timeEndPeriod(1);
@@ -205,30 +234,10 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
         classRegistered_ = true;
     }
 
-    // The screen surface: a 32-bit DIB section, rows top-down (negative
-    // height), pixels 0x00RRGGBB as the canvas draws them.
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = spec.clientWidth;
-    bmi.bmiHeader.biHeight = -spec.clientHeight;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!dib || !bits) return false;
-    HDC memory = CreateCompatibleDC(nullptr);
-    if (!memory) {
-        DeleteObject(dib);
-        return false;
-    }
-    dib_ = dib;
-    memoryDc_ = memory;
-    oldBitmap_ = SelectObject(memory, dib);
-    pixels_ = static_cast<uint32_t*>(bits);
+    // The screen surface the shell draws on, of the client size.
+    if (!MakeDib(spec.clientWidth, spec.clientHeight, screen_)) return false;
     width_ = spec.clientWidth;
     height_ = spec.clientHeight;
-    std::memset(pixels_, 0, static_cast<size_t>(width_) * height_ * 4);
 
     // The outer size is the client size, k times, plus the frame and
     // caption; the outer corner goes where it was stored, k times (where the
@@ -244,7 +253,7 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
     if (!window_) return false;
     if (const int own = DpiOf(AsWindow(window_)); ScaleFor(own) != scale_.k) Rescale(own, nullptr);
-    return true;
+    return scale_.k == 1 || scaled_.pixels || MakeDib(width_ * scale_.k, height_ * scale_.k, scaled_);
 }
 
 int Win32Platform::ScaleFor(int dpi) const {
@@ -257,7 +266,12 @@ void Win32Platform::Rescale(int dpi, const void* suggested) {
     // The window keeps its place (or takes the system's suggestion, which
     // keeps it on the monitor it was moved to) and becomes k times the
     // client size for the monitor's scale.
-    scale_.k = ScaleFor(dpi);
+    const int k = ScaleFor(dpi);
+    if (k != scale_.k) {
+        FreeDib(scaled_);
+        if (k > 1 && !MakeDib(width_ * k, height_ * k, scaled_)) return;  // (no memory: the window stays as it was)
+        scale_.k = k;
+    }
     const RECT outer = OuterFor(width_ * scale_.k, height_ * scale_.k, style_, dpi);
     int x = spec_.left * scale_.k, y = spec_.top * scale_.k;
     if (suggested) {
@@ -354,22 +368,24 @@ int Win32Platform::DisplayBitsPerPixel() {
 }
 
 Surface Win32Platform::Screen() {
-    if (!pixels_) return Surface{};
-    return Surface{pixels_, width_, height_, width_};
+    if (!screen_.pixels) return Surface{};
+    return Surface{screen_.pixels, width_, height_, width_};
 }
 
 void Win32Platform::Present(const Rect& r) {
-    if (!window_ || !memoryDc_ || r.Empty()) return;
+    if (!window_ || !screen_.dc || r.Empty()) return;
     HDC dc = GetDC(AsWindow(window_));
     if (!dc) return;
-    const int w = r.right - r.left, h = r.bottom - r.top, k = scale_.k;
-    if (k == 1) {
-        BitBlt(dc, r.left, r.top, w, h, AsDc(memoryDc_), r.left, r.top, SRCCOPY);
+    if (scale_.k == 1) {
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, AsDc(screen_.dc), r.left, r.top, SRCCOPY);
     } else {
-        // Each pixel of the screen surface as a k x k block: plain
-        // replication, no smoothing.
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, r.left * k, r.top * k, w * k, h * k, AsDc(memoryDc_), r.left, r.top, w, h, SRCCOPY);
+        // Each pixel of the changed rectangle as a k x k block in the scaled
+        // surface, copied to the window as it is (a system's stretching
+        // copy is many times slower under Wine).
+        const Surface from = Screen();
+        ScaleUp(from, r, Surface{scaled_.pixels, scaled_.width, scaled_.height, scaled_.width}, scale_.k);
+        const Rect p = scale_.ToPhysical(r);
+        BitBlt(dc, p.left, p.top, p.right - p.left, p.bottom - p.top, AsDc(scaled_.dc), p.left, p.top, SRCCOPY);
     }
     ReleaseDC(AsWindow(window_), dc);
 }

@@ -3,7 +3,7 @@
 // monitor's whole scale k (each client pixel a k x k block), its mouse,
 // paint, size, scale and close messages turned into raw events in client
 // pixels, a 32-bit top-down DIB section of the client size as the screen
-// surface presented with BitBlt (StretchBlt above 1x), the
+// surface presented with BitBlt (above 1x through a DIB section at k), the
 // tick counter and time of day of kernel32, one sound voice through
 // sndPlaySoundA, and error boxes. Waiting blocks in MsgWaitForMultipleObjectsEx
 // until the shell's next deadline or the next message. Timers, capture
@@ -51,6 +51,16 @@ public:
     // The native window (an HWND), for tests that post messages to it.
     void* NativeWindow() const noexcept { return window_; }
 
+    // A 32-bit DIB section in a memory DC of its own (HDC, HBITMAP, and the
+    // object the DC held before).
+    struct Dib {
+        void* dc = nullptr;
+        void* bitmap = nullptr;
+        void* old = nullptr;
+        uint32_t* pixels = nullptr;
+        int width = 0, height = 0;
+    };
+
     // Called by the window procedure with each message of the window;
     // returns true when it handled the message (result in `result`).
     bool HandleMessage(unsigned message, uintptr_t wParam, intptr_t lParam, intptr_t& result);
@@ -65,11 +75,9 @@ private:
 
     void* instance_ = nullptr;    // HINSTANCE of the program
     void* window_ = nullptr;      // HWND
-    void* memoryDc_ = nullptr;    // HDC holding the DIB section
-    void* dib_ = nullptr;         // HBITMAP of the screen surface
-    void* oldBitmap_ = nullptr;   // what memoryDc_ held before the DIB
+    Dib screen_;                  // the screen surface, of the client size
+    Dib scaled_;                  // at k > 1: the screen as k x k blocks, as the window shows it
     void* icon_ = nullptr;        // HICON made from the window's icon image
-    uint32_t* pixels_ = nullptr;  // the DIB section's bits
     int width_ = 0, height_ = 0;  // client pixels
     WindowSpec spec_;
     unsigned long style_ = 0;     // the window's style (a DWORD)
