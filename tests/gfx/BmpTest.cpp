@@ -95,8 +95,7 @@ TEST(Bitmap, KeyPixelIsFixedColourElseWhiteForMonochromeElseBottomLeft) {
 TEST(Bitmap, StreamPayloadRoundTripsByteExactAndNotifiesOncePerLoad) {
     const std::vector<uint8_t> file = MakeBmp(7, 3, 4, Palette(16), [](int x, int y) { return uint32_t(x ^ y); });
     TMemoryStream payload;
-    const uint32_t n = static_cast<uint32_t>(file.size());
-    payload.WriteBuffer(&n, 4);
+    payload.WriteU32(static_cast<uint32_t>(file.size()));
     payload.WriteBuffer(file.data(), file.size());
     payload.SetPosition(0);
 

@@ -184,8 +184,7 @@ TEST(Picture, RegisteredKindsAreFoundByExactClassName) {
         const uint8_t len = static_cast<uint8_t>(name.size());
         s.WriteBuffer(&len, 1);
         s.WriteBuffer(name.data(), name.size());
-        const uint32_t n = static_cast<uint32_t>(jpeg.size());
-        s.WriteBuffer(&n, 4);
+        s.WriteU32(static_cast<uint32_t>(jpeg.size()));
         s.WriteBuffer(jpeg.data(), jpeg.size());
         s.SetPosition(0);
         return s;

@@ -5,8 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
+
+#include "base/ByteOrder.h"
 
 namespace skr::test {
 
@@ -40,7 +41,7 @@ inline void PackPixel(uint8_t* row, int x, int bpp, uint32_t v) {
         case 4: row[x / 2] |= uint8_t((v & 15) << (x % 2 ? 0 : 4)); break;
         case 8: row[x] = uint8_t(v); break;
         case 24: row[3 * x] = uint8_t(v), row[3 * x + 1] = uint8_t(v >> 8), row[3 * x + 2] = uint8_t(v >> 16); break;
-        case 32: std::memcpy(row + 4 * x, &v, 4); break;
+        case 32: StoreLE32(row + 4 * x, v); break;
     }
 }
 

@@ -5,7 +5,6 @@
 // other platforms holds it.
 #include <windows.h>
 
-#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -25,14 +24,10 @@ std::span<const uint8_t> Load(HRSRC found) noexcept {
     return {static_cast<const uint8_t*>(bytes), size};
 }
 
-#pragma pack(push, 2)
-struct GroupEntry {  // one image of an icon group resource
-    BYTE width, height, colors, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-#pragma pack(pop)
+// One image of an icon group resource: width, height, colours, reserved
+// (a byte each), planes and bit count (16 bits each), its size (32 bits),
+// its resource number (16 bits), little-endian.
+constexpr size_t kGroupEntryBytes = 14, kGroupEntryId = 12;
 
 // An icon file made from the icon group `name` and its images; empty when
 // the program has no such group or it is malformed.
@@ -40,18 +35,17 @@ std::vector<uint8_t> IconFile(const std::string& name) {
     const std::span<const uint8_t> group = Load(FindResourceA(nullptr, name.c_str(), MAKEINTRESOURCEA(14)));
     if (group.size() < 6) return {};
     const size_t count = LoadLE16(group.data() + 4);
-    if (group.size() < 6 + count * sizeof(GroupEntry)) return {};
+    if (group.size() < 6 + count * kGroupEntryBytes) return {};
     std::vector<std::span<const uint8_t>> images;
     for (size_t i = 0; i < count; ++i) {
-        GroupEntry e;
-        std::memcpy(&e, group.data() + 6 + i * sizeof e, sizeof e);
-        images.push_back(Load(FindResourceA(nullptr, MAKEINTRESOURCEA(e.id), MAKEINTRESOURCEA(3))));
+        const uint16_t id = LoadLE16(group.data() + 6 + i * kGroupEntryBytes + kGroupEntryId);
+        images.push_back(Load(FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3))));
         if (images.back().empty()) return {};
     }
     std::vector<uint8_t> file(group.begin(), group.begin() + 6);
     uint32_t offset = static_cast<uint32_t>(6 + count * 16);
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t* e = group.data() + 6 + i * sizeof(GroupEntry);
+        const uint8_t* e = group.data() + 6 + i * kGroupEntryBytes;
         file.insert(file.end(), e, e + 8);  // width, height, colours, reserved, planes, bit count
         const uint32_t size = static_cast<uint32_t>(images[i].size());
         for (uint32_t v : {size, offset})
