@@ -185,7 +185,13 @@ bool XSession::FrameExtents(Window w, long extents[4]) {
 bool XSession::Launch(const std::string& program) {
     // X11 and SDL keep allocations until exit; the leak checker would only
     // report those, so it is off for the program (the unit tests keep it).
-    return Launch({program}, {"SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
+    // A program built for another CPU runs under its emulator.
+#ifdef SKRUNDLE_EMULATOR
+    const std::vector<std::string> command{SKRUNDLE_EMULATOR, program};
+#else
+    const std::vector<std::string> command{program};
+#endif
+    return Launch(command, {"SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
 }
 
 bool XSession::Launch(const std::vector<std::string>& args, const std::vector<std::string>& env) {
