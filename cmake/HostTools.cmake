@@ -37,7 +37,7 @@ function(skr_host_tools)
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${binary_dir}
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release -DSKR_HEADLESS=ON -DSKR_TESTS=OFF -DSKR_BENCH=OFF
-    BUILD_COMMAND ${CMAKE_COMMAND} --build ${binary_dir} --target ${targets}
+    BUILD_COMMAND ${CMAKE_COMMAND} --build ${binary_dir} --target ${targets} --parallel 2
     BUILD_BYPRODUCTS ${programs}
     BUILD_ALWAYS ON
     INSTALL_COMMAND "")
