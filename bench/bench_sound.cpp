@@ -59,7 +59,7 @@ class VoiceOnly final : public platform::Platform {
 public:
     const uint8_t* last = nullptr;
     uint32_t TickCount() override { return 0; }
-    platform::TimeOfDay SystemTime() override { return {}; }
+    TSystemTime SystemTime() override { return {}; }
     bool PollEvent(platform::RawEvent&) override { return false; }
     void WaitEvent(uint32_t) override {}
     bool OpenWindow(const platform::WindowSpec&) override { return false; }
@@ -71,8 +71,8 @@ public:
     uint32_t DoubleClickTime() override { return 500; }
     int DoubleClickDistance() override { return 4; }
     int DisplayBitsPerPixel() override { return 32; }
-    platform::Surface Screen() override { return {}; }
-    void Present(const platform::Rect&) override {}
+    TPixelView Screen() override { return {}; }
+    void Present(const TRect&) override {}
     void PlayWave(const uint8_t* image, size_t) override { last = image; }
     void ErrorBox(std::string_view, std::string_view) override {}
     std::string ModuleFileName() override { return {}; }

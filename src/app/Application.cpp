@@ -16,15 +16,15 @@ TApplication* Application() noexcept { return theApplication; }
 
 uint32_t GetTickCount() { return theApplication ? theApplication->Platform().TickCount() : 0; }
 
-TSystemTime GetSystemTime() {
-    if (!theApplication) return {};
-    const platform::TimeOfDay t = theApplication->Platform().SystemTime();
-    return TSystemTime{t.hour, t.minute, t.second, t.milliseconds};
+TSystemTime GetSystemTime() { return theApplication ? theApplication->Platform().SystemTime() : TSystemTime{}; }
+
+std::string_view BaseName(std::string_view path) noexcept {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 std::string TitleFromModuleName(std::string_view path) {
-    const size_t slash = path.find_last_of("/\\");
-    std::string name(slash == std::string_view::npos ? path : path.substr(slash + 1));
+    std::string name(BaseName(path));
     if (const size_t dot = name.find('.'); dot != std::string::npos) name.resize(dot);
     for (size_t i = 1; i < name.size(); ++i)
         if (name[i] >= 'A' && name[i] <= 'Z') name[i] = static_cast<char>(name[i] + 32);
@@ -91,8 +91,7 @@ void TApplication::Present() {
     for (TForm* f : forms_) {
         const TRect r = f->Canvas().TakeChanged();
         if (r.Empty()) continue;
-        const platform::Rect changed{r.left, r.top, r.right, r.bottom};
-        platform_.Present(changed);
+        platform_.Present(r);
     }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/SystemTime.h"
 #include "platform/Platform.h"
 
 namespace skr {
@@ -78,12 +79,11 @@ TApplication* Application() noexcept;
 
 // The clocks of the platform the application runs on, for handlers: the
 // millisecond tick counter (wraps at 2^32) and the UTC time of day.
-struct TSystemTime {
-    int wHour = 0, wMinute = 0, wSecond = 0, wMilliseconds = 0;
-};
 uint32_t GetTickCount();
 TSystemTime GetSystemTime();
 
+// The file name of a path, without its folders ("/" or "\\").
+std::string_view BaseName(std::string_view path) noexcept;
 // The title the application takes from the executable's path: the file
 // name, cut at its first full stop, lower case after its first byte.
 std::string TitleFromModuleName(std::string_view path);

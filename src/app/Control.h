@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/Component.h"
-#include "core/Geometry.h"
+#include "base/Geometry.h"
 
 namespace skr {
 

@@ -7,21 +7,13 @@
 #include <cstdint>
 #include <span>
 
-#include "core/Geometry.h"
+#include "base/Geometry.h"
 #include "gfx/Color.h"
 
 namespace skr {
 
 class TBitmap;
 class TGraphic;
-
-// A view of pixels someone else owns: 0x00RRGGBB, rows top-down.
-struct TPixelView {
-    uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-    int stride = 0;  // in pixels
-};
 
 enum class TBrushStyle { bsSolid, bsClear };
 enum class TCopyMode { cmSrcCopy, cmSrcAnd, cmSrcPaint, cmSrcInvert };
@@ -40,6 +32,10 @@ public:
 
     void SetTarget(TPixelView target) noexcept { target_ = target; }
     const TPixelView& Target() const noexcept { return target_; }
+    // The bits per pixel of the display the canvas is shown on (32 unless
+    // the shell says otherwise): pictures decode for it.
+    void SetDisplayBitsPerPixel(int bits) noexcept { displayBits_ = bits; }
+    int DisplayBitsPerPixel() const noexcept { return displayBits_; }
 
     TBrush Brush;
     TCopyMode CopyMode = TCopyMode::cmSrcCopy;
@@ -74,6 +70,7 @@ private:
     void ForEachClipped(const TRect& dest, RowOp&& op) noexcept;
 
     TPixelView target_;
+    int displayBits_ = 32;
     bool clipped_ = false;
     int clipCount_ = 0;
     TRect clip_[kMaxClipRects];

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "core/Geometry.h"
+#include "base/Geometry.h"
 #include "core/Persistent.h"
 
 namespace skr {

@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "core/Geometry.h"
+#include "base/Geometry.h"
 
 namespace skr {
 

@@ -13,15 +13,13 @@ Platform* active = nullptr;
 Platform* Active() noexcept { return active; }
 void SetActive(Platform* platform) noexcept { active = platform; }
 
-TimeOfDay UtcTimeOfDay() {
+TSystemTime UtcTimeOfDay() {
     using namespace std::chrono;
     const auto now = system_clock::now().time_since_epoch();
-    const int64_t ms = duration_cast<milliseconds>(now).count() % 86400000;
-    return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                     static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+    return TimeOfDayFromMs(static_cast<uint64_t>(duration_cast<milliseconds>(now).count()));
 }
 
-void ScaleUp(const Surface& from, const Rect& r, const Surface& to, int k) noexcept {
+void ScaleUp(const TPixelView& from, const TRect& r, const TPixelView& to, int k) noexcept {
     const int left = std::max(r.left, 0), top = std::max(r.top, 0);
     const int right = std::min({r.right, from.width, to.width / k}), bottom = std::min({r.bottom, from.height, to.height / k});
     for (int y = top; y < bottom; ++y) {
@@ -35,7 +33,7 @@ void ScaleUp(const Surface& from, const Rect& r, const Surface& to, int k) noexc
     }
 }
 
-int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const Rect& workArea) noexcept {
+int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const TRect& workArea) noexcept {
     int k = dpi > 0 ? (dpi + 48) / 96 : 1;
     if (k > 16) k = 16;  // no display is that dense; keeps the products below in range
     for (; k > 1; --k) {

@@ -19,20 +19,20 @@ struct PixelScale {
         return physical >= 0 ? physical / k : -((-physical + k - 1) / k);
     }
     // The client rectangle that covers a physical one.
-    Rect ToClient(const Rect& r) const noexcept {
-        return Rect{ToClient(r.left), ToClient(r.top), -ToClient(-r.right), -ToClient(-r.bottom)};
+    TRect ToClient(const TRect& r) const noexcept {
+        return TRect{ToClient(r.left), ToClient(r.top), -ToClient(-r.right), -ToClient(-r.bottom)};
     }
-    Rect ToPhysical(const Rect& r) const noexcept { return Rect{r.left * k, r.top * k, r.right * k, r.bottom * k}; }
+    TRect ToPhysical(const TRect& r) const noexcept { return TRect{r.left * k, r.top * k, r.right * k, r.bottom * k}; }
 };
 
 // Writes each pixel of rectangle `r` of `from` as a k x k block at k times
 // its place in `to` (which is k times as large); r is clipped to `from`.
-void ScaleUp(const Surface& from, const Rect& r, const Surface& to, int k) noexcept;
+void ScaleUp(const TPixelView& from, const TRect& r, const TPixelView& to, int k) noexcept;
 
 // The scale for a display of `dpi` pixels per inch: round(dpi / 96), at
 // least 1, and lowered while the window would leave the work area with its
 // outer corner at the stored position times k and the client area k times
 // its size plus a frame of frameWidth x frameHeight physical pixels.
-int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const Rect& workArea) noexcept;
+int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight, const TRect& workArea) noexcept;
 
 }  // namespace skr::platform

@@ -15,13 +15,13 @@ TEST(PixelScale, PhysicalPixelsFloorToTheirClientPixelAndAreasToTheClientPixelsC
     EXPECT_EQ(two.ToClient(-2), -1);
     EXPECT_EQ(two.ToClient(-39), -20);
     EXPECT_EQ(three.ToClient(-4), -2);
-    EXPECT_EQ(two.ToClient(Rect{3, 4, 9, 10}), (Rect{1, 2, 5, 5}));
-    EXPECT_EQ(two.ToPhysical(Rect{1, 2, 5, 5}), (Rect{2, 4, 10, 10}));
-    EXPECT_EQ(PixelScale{}.ToClient(Rect{3, 4, 9, 10}), (Rect{3, 4, 9, 10}));
+    EXPECT_EQ(two.ToClient(TRect{3, 4, 9, 10}), (TRect{1, 2, 5, 5}));
+    EXPECT_EQ(two.ToPhysical(TRect{1, 2, 5, 5}), (TRect{2, 4, 10, 10}));
+    EXPECT_EQ(PixelScale{}.ToClient(TRect{3, 4, 9, 10}), (TRect{3, 4, 9, 10}));
 
     // A rectangle (clipped to the surface) as 2 x 2 blocks; nothing else written.
     uint32_t from[6] = {1, 2, 3, 4, 5, 6}, to[36] = {};
-    ScaleUp(Surface{from, 3, 2, 3}, Rect{1, 0, 9, 5}, Surface{to, 6, 6, 6}, 2);
+    ScaleUp(TPixelView{from, 3, 2, 3}, TRect{1, 0, 9, 5}, TPixelView{to, 6, 6, 6}, 2);
     const uint32_t row0[6] = {0, 0, 2, 2, 3, 3}, row1[6] = {0, 0, 5, 5, 6, 6};
     for (int y = 0; y < 6; ++y)
         for (int x = 0; x < 6; ++x) EXPECT_EQ(to[y * 6 + x], y < 2 ? row0[x] : y < 4 ? row1[x] : 0u) << x << ", " << y;
@@ -29,18 +29,18 @@ TEST(PixelScale, PhysicalPixelsFloorToTheirClientPixelAndAreasToTheClientPixelsC
 
 TEST(PixelScale, TheScaleIsTheRoundedDpiOver96AndNeverTakesTheWindowOutOfTheWorkArea) {
     const WindowSpec spec{.left = 192, .top = 107, .clientWidth = 385, .clientHeight = 289, .captionUtf8 = {}};
-    const Rect fullHd{0, 0, 1920, 1080}, uhd{0, 0, 3840, 2160};
+    const TRect fullHd{0, 0, 1920, 1080}, uhd{0, 0, 3840, 2160};
     EXPECT_EQ(ScaleForDpi(96, spec, 6, 25, fullHd), 1);
     EXPECT_EQ(ScaleForDpi(120, spec, 6, 25, fullHd), 1);
     EXPECT_EQ(ScaleForDpi(144, spec, 6, 25, fullHd), 2);
     EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, fullHd), 2);
     EXPECT_EQ(ScaleForDpi(288, spec, 6, 25, fullHd), 2);  // 3 would leave the screen's bottom
     EXPECT_EQ(ScaleForDpi(288, spec, 6, 25, uhd), 3);
-    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, Rect{0, 0, 1154, 791}), 1);  // one pixel short at the bottom
-    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, Rect{0, 0, 1160, 817}), 2);
+    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, TRect{0, 0, 1154, 791}), 1);  // one pixel short at the bottom
+    EXPECT_EQ(ScaleForDpi(192, spec, 6, 25, TRect{0, 0, 1160, 817}), 2);
     EXPECT_EQ(ScaleForDpi(0, spec, 6, 25, uhd), 1);
     EXPECT_EQ(ScaleForDpi(-5, spec, 6, 25, uhd), 1);
-    EXPECT_EQ(ScaleForDpi(1 << 30, spec, 6, 25, Rect{0, 0, 1 << 15, 1 << 15}), 16);
+    EXPECT_EQ(ScaleForDpi(1 << 30, spec, 6, 25, TRect{0, 0, 1 << 15, 1 << 15}), 16);
 }
 
 }  // namespace

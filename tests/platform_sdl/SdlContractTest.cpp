@@ -82,7 +82,7 @@ public:
     void Move(int x, int y) { x_.MovePointer(window_, x, y); }
     void RequestClose() { x_.RequestClose(window_); }
     bool WindowExists() { return x_.Viewable(window_); }
-    void Invalidate(const platform::Rect& r) { x_.Uncover(window_, r.left, r.top, r.right - r.left, r.bottom - r.top); }
+    void Invalidate(const TRect& r) { x_.Uncover(window_, r.left, r.top, r.right - r.left, r.bottom - r.top); }
     uint32_t PixelOnWindow(int x, int y) { return x_.Pixel(window_, x, y); }
 
 private:

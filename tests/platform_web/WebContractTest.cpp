@@ -42,11 +42,7 @@ class WebDriver {
 public:
     platform::Platform& Platform() { return platform_; }
 
-    bool Open(const platform::WindowSpec& spec) {
-        if (!platform_.OpenWindow(spec)) return false;
-        platform_.Show(platform::ShowState::Normal);
-        return true;
-    }
+    bool Open(const platform::WindowSpec& spec) { return OpenShown(platform_, spec); }
 
     void Press(platform::Button button, int x, int y, bool down, uint32_t modifiers) {
         skr_test_mouse(down ? 0 : 1, static_cast<int>(button), x, y, static_cast<int>(modifiers));
@@ -54,7 +50,7 @@ public:
     void Move(int x, int y) { skr_test_mouse(2, 0, x, y, 0); }
     void RequestClose() { skr_test_page_hide(); }
     bool WindowExists() { return skr_test_canvas_shown() != 0; }
-    void Invalidate(const platform::Rect&) { skr_test_tab_shown(); }
+    void Invalidate(const TRect&) { skr_test_tab_shown(); }
     uint32_t PixelOnWindow(int x, int y) { return static_cast<uint32_t>(skr_test_pixel(x, y)); }
 
 private:

@@ -22,11 +22,7 @@ using platform::Win32Platform;
 class Win32Driver {
 public:
     platform::Platform& Platform() { return platform_; }
-    bool Open(const platform::WindowSpec& spec) {
-        if (!platform_.OpenWindow(spec)) return false;
-        platform_.Show(platform::ShowState::Normal);
-        return true;
-    }
+    bool Open(const platform::WindowSpec& spec) { return contract::OpenShown(platform_, spec); }
     HWND Window() const { return static_cast<HWND>(platform_.NativeWindow()); }
 
     void Press(platform::Button b, int x, int y, bool down, uint32_t modifiers) {
@@ -45,7 +41,7 @@ public:
     // The close entry of the system menu; the default handling asks with WM_CLOSE.
     void RequestClose() { PostMessageA(Window(), WM_SYSCOMMAND, SC_CLOSE, 0); }
     bool WindowExists() { return IsWindow(Window()) != FALSE; }
-    void Invalidate(const platform::Rect& r) {
+    void Invalidate(const TRect& r) {
         const RECT rect{r.left, r.top, r.right, r.bottom};
         InvalidateRect(Window(), &rect, FALSE);
     }

@@ -11,7 +11,7 @@
 //   void Move(int x, int y);                          // client coordinates
 //   void RequestClose();                              // as the close button does
 //   bool WindowExists();
-//   void Invalidate(const platform::Rect&);           // as an uncovering does
+//   void Invalidate(const TRect&);           // as an uncovering does
 //   uint32_t PixelOnWindow(int x, int y);             // 0x00RRGGBB as shown
 #pragma once
 
@@ -31,6 +31,13 @@ using platform::RawEvent;
 inline platform::WindowSpec ContractWindow() {
     return platform::WindowSpec{.left = 192, .top = 107, .clientWidth = 385, .clientHeight = 289,
                                 .captionUtf8 = "Skrundle contract", .fixedFrame = true};
+}
+
+// Opens the backend's window and shows it, as the shell does.
+inline bool OpenShown(platform::Platform& p, const platform::WindowSpec& spec) {
+    if (!p.OpenWindow(spec)) return false;
+    p.Show(platform::ShowState::Normal);
+    return true;
 }
 
 // Waits (in the backend's own wait) for the next event of a type, passing
@@ -110,17 +117,17 @@ TYPED_TEST_P(BackendContract, ACloseRequestIsAnEventAndTheWindowStays) {
 }
 
 TYPED_TEST_P(BackendContract, PresentedRectanglesReachTheWindowRowsTopDown) {
-    const platform::Surface s = this->P().Screen();
+    const TPixelView s = this->P().Screen();
     ASSERT_EQ(s.width, 385);
     ASSERT_EQ(s.height, 289);
     for (int y = 0; y < s.height; ++y)
         for (int x = 0; x < s.width; ++x) s.pixels[y * s.stride + x] = y < 10 ? 0xFF0000u : y >= 279 ? 0x0000FFu : 0;
     s.pixels[5 * s.stride + 200] = 0x00FF00u;
-    const platform::Rect all{0, 0, 385, 289};
+    const TRect all{0, 0, 385, 289};
     this->P().Present(all);
     // Only the rectangle presented changes: the next change outside it stays unseen.
     s.pixels[150 * s.stride + 100] = 0xFFFFFFu;
-    const platform::Rect part{0, 0, 385, 20};
+    const TRect part{0, 0, 385, 20};
     this->P().Present(part);
     uint32_t top = 0;
     for (int i = 0; i < 100 && (top = this->driver.PixelOnWindow(3, 3)) != 0xFF0000u; ++i) {
@@ -140,7 +147,7 @@ TYPED_TEST_P(BackendContract, AnUncoveredAreaIsReportedAsAnExposeThatCoversIt) {
     RawEvent e;
     while (this->P().PollEvent(e)) {
     }
-    const platform::Rect r{40, 30, 120, 90};
+    const TRect r{40, 30, 120, 90};
     this->driver.Invalidate(r);
     ASSERT_TRUE(Await(this->P(), EventType::Expose, e));
     EXPECT_LE(e.area.left, r.left);
@@ -170,9 +177,9 @@ TYPED_TEST_P(BackendContract, WaitingEndsWhenInputArrivesAndTheClockRuns) {
     const uint32_t elapsed = this->P().TickCount() - before;
     EXPECT_GE(elapsed, 25u);
     EXPECT_LT(elapsed, 60000u);
-    const platform::TimeOfDay t = this->P().SystemTime();
-    EXPECT_TRUE(t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 && t.second >= 0 && t.second < 61 &&
-                t.milliseconds >= 0 && t.milliseconds < 1000);
+    const TSystemTime t = this->P().SystemTime();
+    EXPECT_TRUE(t.wHour >= 0 && t.wHour < 24 && t.wMinute >= 0 && t.wMinute < 60 && t.wSecond >= 0 && t.wSecond < 61 &&
+                t.wMilliseconds >= 0 && t.wMilliseconds < 1000);
 }
 
 REGISTER_TYPED_TEST_SUITE_P(BackendContract, PressesAndReleasesArriveWithTheirButtonCoordinatesAndModifiers,

@@ -127,7 +127,7 @@ int Run(const Options& o) {
     RegisterStandardGraphics();
     BuildForm1();
     TForm1* form = Form1;
-    const platform::Surface screen = p.Screen();
+    const TPixelView screen = p.Screen();
 
     std::vector<GameResult> results;
     results.reserve(static_cast<size_t>(o.games));

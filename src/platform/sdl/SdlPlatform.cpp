@@ -10,6 +10,8 @@
 
 namespace skr::platform {
 
+std::unique_ptr<Platform> OpenPlatform() { return std::make_unique<SdlPlatform>(); }
+
 SdlPlatform::SdlPlatform() {
     // The window surface stays a plain shared-memory framebuffer: an
     // accelerated one would make SDL recreate the window at its first use,
@@ -52,7 +54,7 @@ SdlPlatform::~SdlPlatform() {
 
 uint32_t SdlPlatform::TickCount() { return SDL_GetTicks(); }
 
-TimeOfDay SdlPlatform::SystemTime() { return UtcTimeOfDay(); }
+TSystemTime SdlPlatform::SystemTime() { return UtcTimeOfDay(); }
 
 bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
     auto button = [](Uint8 b, Button& to) {
@@ -92,7 +94,7 @@ bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
             switch (ev.window.event) {
                 case SDL_WINDOWEVENT_EXPOSED:
                     out.type = EventType::Expose;
-                    out.area = Rect{0, 0, width_, height_};
+                    out.area = TRect{0, 0, width_, height_};
                     return true;
                 case SDL_WINDOWEVENT_MINIMIZED: out.type = EventType::Minimize; return true;
                 case SDL_WINDOWEVENT_RESTORED: out.type = EventType::Restore; return true;
@@ -135,7 +137,7 @@ bool SdlPlatform::OpenWindow(const WindowSpec& spec) {
     SDL_Rect work{0, 0, 1 << 15, 1 << 15};
     SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &work);
     scale_.k = ScaleForDpi(DisplayDpi(window_), spec, kFrameAllowance.w, kFrameAllowance.h,
-                           Rect{work.x, work.y, work.x + work.w, work.y + work.h});
+                           TRect{work.x, work.y, work.x + work.w, work.y + work.h});
     if (scale_.k > 1) {
         SDL_SetWindowSize(window_, spec.clientWidth * scale_.k, spec.clientHeight * scale_.k);
         SDL_SetWindowPosition(window_, spec.left * scale_.k, spec.top * scale_.k);
@@ -177,17 +179,17 @@ int SdlPlatform::DisplayBitsPerPixel() {
     return 32;
 }
 
-Surface SdlPlatform::Screen() {
-    if (screen_.empty()) return Surface{};
-    return Surface{screen_.data(), width_, height_, width_};
+TPixelView SdlPlatform::Screen() {
+    if (screen_.empty()) return TPixelView{};
+    return TPixelView{screen_.data(), width_, height_, width_};
 }
 
-void SdlPlatform::Present(const Rect& r) {
+void SdlPlatform::Present(const TRect& r) {
     if (!window_ || !frame_ || r.Empty()) return;
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
     SDL_Rect area{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    const Rect p = scale_.ToPhysical(r);
+    const TRect p = scale_.ToPhysical(r);
     SDL_Rect dst{p.left, p.top, p.right - p.left, p.bottom - p.top};
     // Equal formats: SDL stretches by nearest neighbour, so each client
     // pixel becomes one k x k block.

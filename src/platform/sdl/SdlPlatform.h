@@ -4,6 +4,10 @@
 // screen surface presented by rectangle, the tick counter, and one sound
 // voice. Waiting blocks in SDL's event wait (no CPU while idle); the voice's
 // device is open only while there is sound to play, or was a moment ago.
+//
+// What it does not do: honour a launcher's show request (SDL has none: a
+// normal start), read the desktop's double-click settings (the classic
+// ones), or tell the window's class to the window system.
 #pragma once
 
 #include <SDL.h>
@@ -24,20 +28,17 @@ public:
     SdlPlatform& operator=(const SdlPlatform&) = delete;
 
     uint32_t TickCount() override;
-    TimeOfDay SystemTime() override;
+    TSystemTime SystemTime() override;
     bool PollEvent(RawEvent& out) override;
     void WaitEvent(uint32_t timeoutMs) override;
     bool OpenWindow(const WindowSpec& spec) override;
     void SetCaption(std::string_view utf8) override;
     void SetIcon(const IconImage& icon) override;
     void Show(ShowState state) override;
-    ShowState LaunchShowState() override { return ShowState::Normal; }
     void SetCapture(bool capture) override;
-    uint32_t DoubleClickTime() override { return 500; }
-    int DoubleClickDistance() override { return 2; }
     int DisplayBitsPerPixel() override;
-    Surface Screen() override;
-    void Present(const Rect& changed) override;
+    TPixelView Screen() override;
+    void Present(const TRect& changed) override;
     void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override;

@@ -9,6 +9,11 @@
 // deadline or the next input event, and PollEvent with an empty queue now
 // and then for an instant, so that a handler polling in a loop (the game's
 // busy wait) still lets the browser deliver presses, draw and run timers.
+//
+// What it does not do: minimise or maximise (a page cannot; a hidden tab
+// is reported as minimised), honour a launcher's show request, read any
+// double-click settings (the classic ones), or know a path of the program
+// (its module name is "skrundle").
 #pragma once
 
 #include <cstdint>
@@ -30,20 +35,17 @@ public:
     static constexpr double kYieldEveryMs = 4.0;
 
     uint32_t TickCount() override;
-    TimeOfDay SystemTime() override;
+    TSystemTime SystemTime() override;
     bool PollEvent(RawEvent& out) override;
     void WaitEvent(uint32_t timeoutMs) override;
     bool OpenWindow(const WindowSpec& spec) override;
     void SetCaption(std::string_view utf8) override;
     void SetIcon(const IconImage& icon) override;
     void Show(ShowState state) override;
-    ShowState LaunchShowState() override { return ShowState::Normal; }
     void SetCapture(bool capture) override;
-    uint32_t DoubleClickTime() override { return 500; }
-    int DoubleClickDistance() override { return 2; }
     int DisplayBitsPerPixel() override;
-    Surface Screen() override;
-    void Present(const Rect& changed) override;
+    TPixelView Screen() override;
+    void Present(const TRect& changed) override;
     void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override { return "skrundle"; }

@@ -9,6 +9,10 @@
 // until the shell's next deadline or the next message. Timers, capture
 // rules, double clicks and repaint regions stay in the shell.
 //
+// What it does not do: keep timers, capture rules, double clicks or
+// repaint regions (the shell does, above the seam), or scale anything but
+// whole pixels.
+//
 // This header does not include <windows.h>: handles are kept opaque here so
 // that nothing above the seam sees the platform's macros.
 #pragma once
@@ -30,7 +34,7 @@ public:
     Win32Platform& operator=(const Win32Platform&) = delete;
 
     uint32_t TickCount() override;
-    TimeOfDay SystemTime() override;
+    TSystemTime SystemTime() override;
     bool PollEvent(RawEvent& out) override;
     void WaitEvent(uint32_t timeoutMs) override;
     bool OpenWindow(const WindowSpec& spec) override;
@@ -42,8 +46,8 @@ public:
     uint32_t DoubleClickTime() override;
     int DoubleClickDistance() override;
     int DisplayBitsPerPixel() override;
-    Surface Screen() override;
-    void Present(const Rect& changed) override;
+    TPixelView Screen() override;
+    void Present(const TRect& changed) override;
     void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override;

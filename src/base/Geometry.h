@@ -1,8 +1,11 @@
-// Points and half-open rectangles in pixels (right and bottom excluded).
+// Points and half-open rectangles in pixels (right and bottom excluded),
+// and a view of 32-bit pixels: the shapes every room draws with, the
+// platform's seam included.
 #pragma once
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 
 namespace skr {
 
@@ -44,5 +47,13 @@ inline TRect Bounds(int left, int top, int width, int height) noexcept {
     };
     return {left, top, edge(left, width), edge(top, height)};
 }
+
+// A view of pixels someone else owns: 0x00RRGGBB, rows top-down.
+struct TPixelView {
+    uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;  // in pixels
+};
 
 }  // namespace skr
