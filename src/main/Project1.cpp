@@ -5,10 +5,9 @@
 
 #include "app/Program.h"
 #include "game/Unit1.h"
-#include "main/Backends.h"
 
 int skr::platform::ProgramMain() {
-    const std::unique_ptr<Platform> platform = OpenBackend();
+    const std::unique_ptr<Platform> platform = OpenPlatform();
     if (!platform) {
         std::fputs("skrundle: no platform backend could be opened\n", stderr);
         return 1;

@@ -7,31 +7,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "base/Geometry.h"
+#include "base/SystemTime.h"
+
 namespace skr::platform {
-
-// Half-open rectangle in client pixels.
-struct Rect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    bool Empty() const noexcept { return right <= left || bottom <= top; }
-    bool operator==(const Rect&) const = default;
-};
-
-// The client-area screen: 32-bit pixels 0x00RRGGBB, rows top-down.
-struct Surface {
-    uint32_t* pixels = nullptr;
-    int width = 0;
-    int height = 0;
-    int stride = 0;  // in pixels
-};
-
-// UTC time of day.
-struct TimeOfDay {
-    int hour = 0, minute = 0, second = 0, milliseconds = 0;
-};
 
 enum class Button { Left, Right, Middle };
 
@@ -52,7 +36,7 @@ struct RawEvent {
     Button button = Button::Left;
     int x = 0, y = 0;
     uint32_t modifiers = 0;
-    Rect area{};
+    TRect area{};
 };
 
 enum class ShowState { Normal, Minimized, Maximized };
@@ -62,6 +46,9 @@ struct WindowSpec {
     int clientWidth = 0, clientHeight = 0;
     std::string captionUtf8;
     bool fixedFrame = true;  // no resizing, no working maximise button
+    // The window's class, where the window system names classes of windows
+    // (Win32 registers one by this name).
+    std::string className = "TForm";
 };
 
 // The window icon: straight 32-bit ARGB pixels, rows top-down.
@@ -76,7 +63,7 @@ public:
 
     // Clocks.
     virtual uint32_t TickCount() = 0;  // milliseconds since start, wraps at 2^32
-    virtual TimeOfDay SystemTime() = 0;
+    virtual TSystemTime SystemTime() = 0;
 
     // Raw input. PollEvent never waits. WaitEvent sleeps until an event is
     // pending or timeoutMs has passed (kForever: no timeout).
@@ -89,17 +76,20 @@ public:
     virtual void SetCaption(std::string_view utf8) = 0;
     virtual void SetIcon(const IconImage& icon) = 0;
     virtual void Show(ShowState state) = 0;
-    // What the launcher asked for (maximised, minimised or normal start).
-    virtual ShowState LaunchShowState() = 0;
+    // What the launcher asked for (maximised, minimised or normal start);
+    // a platform without such a request starts normally.
+    virtual ShowState LaunchShowState() { return ShowState::Normal; }
     virtual void SetCapture(bool capture) = 0;
-    virtual uint32_t DoubleClickTime() = 0;   // milliseconds
-    virtual int DoubleClickDistance() = 0;    // pixels in each direction
+    // The double click's time (ms) and distance (client pixels in each
+    // direction); a platform without settings of its own has the classic ones.
+    virtual uint32_t DoubleClickTime() { return 500; }
+    virtual int DoubleClickDistance() { return 2; }
     virtual int DisplayBitsPerPixel() = 0;
 
     // The client-area screen surface and its presentation.
-    virtual Surface Screen() = 0;
+    virtual TPixelView Screen() = 0;
     // Shows the changed rectangle of the surface in the window (clipped to it).
-    virtual void Present(const Rect& changed) = 0;
+    virtual void Present(const TRect& changed) = 0;
 
     // One sound voice: plays an in-memory WAVE image asynchronously,
     // replacing whatever sounds; null (or size 0) only stops. The bytes are
@@ -115,7 +105,7 @@ public:
 
 // UTC time of day from the C++ system clock, for backends whose platform
 // has no call of its own for it.
-TimeOfDay UtcTimeOfDay();
+TSystemTime UtcTimeOfDay();
 
 // The platform the program runs on, set once by the shell. Components that
 // call the platform directly (the sound clip) reach it here.
@@ -125,5 +115,10 @@ void SetActive(Platform* platform) noexcept;
 // The program's own entry, defined by the program and called by the
 // platform's entry point (main, or WinMain on Windows). Returns the exit code.
 int ProgramMain();
+
+// The platform the program runs on: defined by the one backend the build
+// links into the program (SDL, Win32 or the page), null when it cannot be
+// made.
+std::unique_ptr<Platform> OpenPlatform();
 
 }  // namespace skr::platform

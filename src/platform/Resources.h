@@ -1,5 +1,8 @@
-// The program's embedded resources ("TFORM1", "MAINICON"), looked up by
-// name without regard to case. The build links in a table of them.
+// The program's resources ("TFORM1", "MAINICON"), looked up by name without
+// regard to case. One sibling folder of resources/ defines the lookup, as
+// the build chooses: embedded/ (a table the assembler places in the
+// executable), win32/ (the executable's Windows resources), or none/ (for
+// the tests and tools that carry no resources).
 #pragma once
 
 #include <cstdint>
@@ -8,16 +11,7 @@
 
 namespace skr::platform {
 
-struct Resource {
-    std::string_view name;
-    std::span<const uint8_t> bytes;
-};
-
 // Empty span when the program carries no resource of that name.
 std::span<const uint8_t> FindProgramResource(std::string_view name) noexcept;
-
-// The table the build links into the program; empty for programs (the
-// tests) that carry no resources.
-std::span<const Resource> EmbeddedResources() noexcept;
 
 }  // namespace skr::platform

@@ -39,6 +39,8 @@ static_assert(static_cast<int>(Button::Left) == 0 && static_cast<int>(Button::Ri
               static_cast<int>(Button::Middle) == 2);
 static_assert(kShift == 1 && kAlt == 2 && kCtrl == 4);
 
+std::unique_ptr<Platform> OpenPlatform() { return std::make_unique<WebPlatform>(); }
+
 WebPlatform::WebPlatform() = default;
 
 WebPlatform::~WebPlatform() {
@@ -51,7 +53,7 @@ uint32_t WebPlatform::TickCount() {
     return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now()));
 }
 
-TimeOfDay WebPlatform::SystemTime() { return UtcTimeOfDay(); }
+TSystemTime WebPlatform::SystemTime() { return UtcTimeOfDay(); }
 
 bool WebPlatform::TakeQueued(RawEvent& out) {
     int32_t f[9];
@@ -61,7 +63,7 @@ bool WebPlatform::TakeQueued(RawEvent& out) {
     out.x = f[2];
     out.y = f[3];
     out.modifiers = static_cast<uint32_t>(f[4]);
-    out.area = Rect{f[5], f[6], f[7], f[8]};
+    out.area = TRect{f[5], f[6], f[7], f[8]};
     return true;
 }
 
@@ -106,14 +108,14 @@ void WebPlatform::SetCapture(bool capture) { skr_web_set_capture(capture ? 1 : 0
 
 int WebPlatform::DisplayBitsPerPixel() { return skr_web_color_depth(); }
 
-Surface WebPlatform::Screen() {
-    if (screen_.empty()) return Surface{};
-    return Surface{screen_.data(), width_, height_, width_};
+TPixelView WebPlatform::Screen() {
+    if (screen_.empty()) return TPixelView{};
+    return TPixelView{screen_.data(), width_, height_, width_};
 }
 
-void WebPlatform::Present(const Rect& r) {
+void WebPlatform::Present(const TRect& r) {
     if (screen_.empty()) return;
-    const Rect c{r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top, r.right > width_ ? width_ : r.right,
+    const TRect c{r.left < 0 ? 0 : r.left, r.top < 0 ? 0 : r.top, r.right > width_ ? width_ : r.right,
                  r.bottom > height_ ? height_ : r.bottom};
     if (!c.Empty()) skr_web_present(screen_.data(), width_, c.left, c.top, c.right, c.bottom);
 }

@@ -12,7 +12,6 @@
 namespace skr::platform {
 namespace {
 
-constexpr char kClassName[] = "TForm1";
 // The fixed frame: caption, system menu (with the close button) and a
 // working minimise button; no sizing border, no maximise button.
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -85,12 +84,12 @@ void FreeDib(Win32Platform::Dib& d) {
 }
 
 // The work area of the monitor at a point of the screen.
-platform::Rect WorkAreaAt(int x, int y) {
+TRect WorkAreaAt(int x, int y) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoA(MonitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTOPRIMARY), &info))
-        return platform::Rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    return platform::Rect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+        return TRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return TRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -162,6 +161,8 @@ bool MouseMessageToEvent(unsigned message, uintptr_t wParam, intptr_t lParam, bo
     return true;
 }
 
+std::unique_ptr<Platform> OpenPlatform() { return std::make_unique<Win32Platform>(); }
+
 Win32Platform::Win32Platform() {
     instance_ = GetModuleHandleA(nullptr);
     // The program's manifest declares it DPI-aware (per monitor): the system
@@ -179,16 +180,16 @@ Win32Platform::~Win32Platform() {
     FreeDib(screen_);
     FreeDib(scaled_);
     if (icon_) DestroyIcon(static_cast<HICON>(icon_));
-    if (classRegistered_) UnregisterClassA(kClassName, static_cast<HINSTANCE>(instance_));
+    if (classRegistered_) UnregisterClassA(spec_.className.c_str(), static_cast<HINSTANCE>(instance_));
     if (timerPeriodSet_) timeEndPeriod(1);
 }
 
 uint32_t Win32Platform::TickCount() { return GetTickCount(); }
 
-TimeOfDay Win32Platform::SystemTime() {
+TSystemTime Win32Platform::SystemTime() {
     SYSTEMTIME st;
     GetSystemTime(&st);
-    return TimeOfDay{st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
+    return TSystemTime{st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
 bool Win32Platform::PollEvent(RawEvent& out) {
@@ -219,6 +220,7 @@ void Win32Platform::WaitEvent(uint32_t timeoutMs) {
 
 bool Win32Platform::OpenWindow(const WindowSpec& spec) {
     if (window_) return true;
+    spec_ = spec;
     const HINSTANCE instance = static_cast<HINSTANCE>(instance_);
     if (!classRegistered_) {
         WNDCLASSEXA wc{};
@@ -229,7 +231,7 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
         wc.hIconSm = wc.hIcon;
         wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
         wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kClassName;
+        wc.lpszClassName = spec.className.c_str();
         if (!RegisterClassExA(&wc)) return false;
         classRegistered_ = true;
     }
@@ -243,13 +245,12 @@ bool Win32Platform::OpenWindow(const WindowSpec& spec) {
     // caption; the outer corner goes where it was stored, k times (where the
     // system would put a program it stretches). k is chosen for the screen
     // first, and again for the monitor the window is on.
-    spec_ = spec;
     style_ = spec.fixedFrame ? kWindowStyle : kWindowStyle | WS_THICKFRAME | WS_MAXIMIZEBOX;
     const int dpi = DpiOf(nullptr);
     scale_.k = ScaleFor(dpi);
     const RECT outer = OuterFor(spec.clientWidth * scale_.k, spec.clientHeight * scale_.k, style_, dpi);
     const std::string caption = Utf8ToAnsi(spec.captionUtf8);
-    window_ = CreateWindowExA(0, kClassName, caption.c_str(), style_, spec.left * scale_.k, spec.top * scale_.k,
+    window_ = CreateWindowExA(0, spec.className.c_str(), caption.c_str(), style_, spec.left * scale_.k, spec.top * scale_.k,
                               outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
     if (!window_) return false;
     if (const int own = DpiOf(AsWindow(window_)); ScaleFor(own) != scale_.k) Rescale(own, nullptr);
@@ -367,12 +368,12 @@ int Win32Platform::DisplayBitsPerPixel() {
     return bits > 0 ? bits : 32;
 }
 
-Surface Win32Platform::Screen() {
-    if (!screen_.pixels) return Surface{};
-    return Surface{screen_.pixels, width_, height_, width_};
+TPixelView Win32Platform::Screen() {
+    if (!screen_.pixels) return TPixelView{};
+    return TPixelView{screen_.pixels, width_, height_, width_};
 }
 
-void Win32Platform::Present(const Rect& r) {
+void Win32Platform::Present(const TRect& r) {
     if (!window_ || !screen_.dc || r.Empty()) return;
     HDC dc = GetDC(AsWindow(window_));
     if (!dc) return;
@@ -382,9 +383,9 @@ void Win32Platform::Present(const Rect& r) {
         // Each pixel of the changed rectangle as a k x k block in the scaled
         // surface, copied to the window as it is (a system's stretching
         // copy is many times slower under Wine).
-        const Surface from = Screen();
-        ScaleUp(from, r, Surface{scaled_.pixels, scaled_.width, scaled_.height, scaled_.width}, scale_.k);
-        const Rect p = scale_.ToPhysical(r);
+        const TPixelView from = Screen();
+        ScaleUp(from, r, TPixelView{scaled_.pixels, scaled_.width, scaled_.height, scaled_.width}, scale_.k);
+        const TRect p = scale_.ToPhysical(r);
         BitBlt(dc, p.left, p.top, p.right - p.left, p.bottom - p.top, AsDc(scaled_.dc), p.left, p.top, SRCCOPY);
     }
     ReleaseDC(AsWindow(window_), dc);
@@ -438,7 +439,7 @@ bool Win32Platform::HandleMessage(unsigned message, uintptr_t wParam, intptr_t l
             const RECT& r = ps.rcPaint;
             if (r.right > r.left && r.bottom > r.top)
                 Push(RawEvent{.type = EventType::Expose,
-                              .area = scale_.ToClient(Rect{r.left, r.top, r.right, r.bottom})});
+                              .area = scale_.ToClient(TRect{r.left, r.top, r.right, r.bottom})});
             EndPaint(AsWindow(window_), &ps);
             result = 0;
             return true;

@@ -30,12 +30,23 @@ SKR_INCBIN(mainicon, SKR_MAINICON_PATH);
 
 namespace skr::platform {
 
-std::span<const Resource> EmbeddedResources() noexcept {
+std::span<const uint8_t> FindProgramResource(std::string_view name) noexcept {
+    struct Resource {
+        std::string_view name;
+        std::span<const uint8_t> bytes;
+    };
     static const Resource table[] = {
         {"TFORM1", {skr_resource_tform1, static_cast<size_t>(skr_resource_tform1_end - skr_resource_tform1)}},
         {"MAINICON", {skr_resource_mainicon, static_cast<size_t>(skr_resource_mainicon_end - skr_resource_mainicon)}},
     };
-    return table;
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+    for (const Resource& r : table) {
+        if (r.name.size() != name.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) same = lower(r.name[i]) == lower(name[i]);
+        if (same) return r.bytes;
+    }
+    return {};
 }
 
 }  // namespace skr::platform
