@@ -58,8 +58,7 @@ const TClassInfo& TForm::StaticClass() {
 TForm::TForm(TComponent* owner)
     : TComponent(owner), font_(std::make_unique<TFont>()), icon_(std::make_unique<TIcon>()), app_(Application()) {
     if (TApplication* app = app_) {
-        const platform::Surface s = app->Platform().Screen();
-        canvas_.SetTarget(TPixelView{s.pixels, s.width, s.height, s.stride});
+        canvas_.SetTarget(app->Platform().Screen());
         app->AddForm(this);
     }
 }
@@ -108,21 +107,29 @@ void TForm::HandleNeeded() {
     if (created_) return;
     TApplication* app = app_;
     if (!app) return;
+    // (A larger window would be larger than any screen, and its screen
+    // surface might not fit in memory.)
+    if (clientWidth_ < 0 || clientHeight_ < 0 || clientWidth_ > kMaxClientSide || clientHeight_ > kMaxClientSide)
+        throw EOutOfResources(msg::CannotCreateWindow);
     platform::WindowSpec spec{.left = left_,
                               .top = top_,
                               .clientWidth = clientWidth_,
                               .clientHeight = clientHeight_,
                               .captionUtf8 = ShiftJisToUtf8(caption_),
-                              .fixedFrame = borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin};
+                              .fixedFrame = borderStyle_ != bsSizeable && borderStyle_ != bsSizeToolWin,
+                              .className = std::string(ClassName())};
     if (!app->Platform().OpenWindow(spec)) throw EOutOfResources(msg::CannotCreateWindow);
     created_ = true;
-    const platform::Surface s = app->Platform().Screen();
-    canvas_.SetTarget(TPixelView{s.pixels, s.width, s.height, s.stride});
-    if (icon_ && !icon_->Empty()) {
-        int w = 0, h = 0;
-        const std::vector<uint32_t> argb = icon_->ToArgb(32, w, h);
-        if (!argb.empty()) app->Platform().SetIcon(platform::IconImage{w, h, argb});
-    }
+    canvas_.SetTarget(app->Platform().Screen());
+    canvas_.SetDisplayBitsPerPixel(app->Platform().DisplayBitsPerPixel());
+    ApplyIcon();
+}
+
+void TForm::ApplyIcon() {
+    if (!created_ || !app_ || !icon_ || icon_->Empty()) return;
+    int w = 0, h = 0;
+    const std::vector<uint32_t> argb = icon_->ToArgb(32, w, h);
+    if (!argb.empty()) app_->Platform().SetIcon(platform::IconImage{w, h, argb});
 }
 
 void TForm::Show(platform::ShowState state) {

@@ -49,6 +49,9 @@ public:
     void SetColor(int64_t v) { color_ = static_cast<TColor>(v); }
     TFont* Font() { return font_.get(); }
     TIcon* Icon() { return icon_.get(); }
+    // Shows the icon on the native window, once that exists (the window
+    // does so itself when it is made).
+    void ApplyIcon();
     int64_t OldCreateOrder() const { return oldCreateOrder_; }
     void SetOldCreateOrder(int64_t v) { oldCreateOrder_ = v != 0; }
     int64_t Scaled() const { return scaled_; }
@@ -68,6 +71,8 @@ public:
     void Invalidate(const TRect& area, bool erase);
     void Invalidate() { Invalidate(ClientRect(), true); }
     TRect ClientRect() const noexcept { return {0, 0, clientWidth_, clientHeight_}; }
+    // The largest client area a window is made with, in each direction.
+    static constexpr int kMaxClientSide = 4096;
     bool PaintPending() const noexcept { return !invalid_.Empty(); }
     // The repaint: fill, cut out opaque pictures, OnPaint, pictures.
     void PaintNow();

@@ -272,15 +272,21 @@ TEST(Program, AStartUpErrorShowsTheFatalBoxAndExitsWithOne) {
     EXPECT_FALSE(p.Shown().has_value());
 }
 
+// The platform refusing the window, and a client area larger than any
+// screen (whose surface the platform is never asked to make).
 TEST(Program, AWindowThePlatformCannotCreateIsAFatalError) {
-    platform::HeadlessPlatform p({.canCreateWindow = false});
-    const int code = RunProgram(p, []() {
-        auto* f = new TForm(nullptr);
-        f->SetClientWidth(385);
-        return f;
-    });
-    EXPECT_EQ(code, 1);
-    EXPECT_EQ(p.ErrorBoxes().size(), 1u);
+    for (const int width : {385, TForm::kMaxClientSide + 1}) {
+        platform::HeadlessPlatform p({.canCreateWindow = width > TForm::kMaxClientSide});
+        const int code = RunProgram(p, [&] {
+            auto* f = new TForm(nullptr);
+            f->SetClientWidth(width);
+            return f;
+        });
+        EXPECT_EQ(code, 1);
+        ASSERT_EQ(p.ErrorBoxes().size(), 1u);
+        EXPECT_NE(p.ErrorBoxes()[0].text.find("ウィンドウを作成できません"), std::string::npos);
+        EXPECT_EQ(p.Screen().pixels, nullptr);
+    }
 }
 
 TEST(Program, FormCreateErrorsAreShownAndStartUpGoesOnToExitCodeZero) {

@@ -15,6 +15,7 @@
 #include "app/Application.h"
 #include "app/Form.h"
 #include "app/Image.h"
+#include "app/Messages.h"
 #include "app/Timer.h"
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
@@ -51,6 +52,7 @@ bool IsBuildError(std::string_view m) {
     static const std::string_view plain[] = {
         msg::InvalidStreamFormat, msg::ReadError,  msg::PropertyNotFound, msg::InvalidPropertyPath,
         msg::InvalidPropertyValue, msg::ReadOnlyProperty, kInvalidBitmap, kInvalidIcon, msg::NoTimers,
+        msg::CannotCreateWindow,
     };
     for (std::string_view p : plain)
         if (m == p) return true;
@@ -196,7 +198,8 @@ void Exercise(platform::HeadlessPlatform& p, TApplication& app, TForm1& form) {
         if (!IsDrawError(e.Message())) Unexpected("repaint", e.Message());
     }
     Pump(app);
-    SKR_FUZZ_CHECK((TRect{0, 0, kScreenW, kScreenH}.Contains(canvas.TakeChanged())));
+    const TPixelView screen = p.Screen();
+    SKR_FUZZ_CHECK((TRect{0, 0, screen.width, screen.height}.Contains(canvas.TakeChanged())));
 }
 
 }  // namespace
@@ -211,7 +214,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }();
     (void)registered;
-    TJPEGImage::SetDisplayBitsPerPixel(32);
     platform::HeadlessPlatform p;  // outlives the application and its window
     {
         TApplication app(p);

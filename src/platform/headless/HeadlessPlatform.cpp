@@ -8,11 +8,7 @@ namespace skr::platform {
 
 HeadlessPlatform::HeadlessPlatform() : HeadlessPlatform(Options{}) {}
 
-HeadlessPlatform::HeadlessPlatform(Options options)
-    : options_(options),
-      width_(options.clientWidth),
-      height_(options.clientHeight),
-      screen_(static_cast<size_t>(options.clientWidth) * options.clientHeight, 0) {}
+HeadlessPlatform::HeadlessPlatform(Options options) : options_(options) {}
 
 void HeadlessPlatform::Post(uint64_t t, RawEvent e) {
     auto it = std::upper_bound(script_.begin(), script_.end(), t,
@@ -33,16 +29,14 @@ void HeadlessPlatform::Click(uint64_t t, int x, int y, Button b) {
     Release(t + 1, x, y, b);
 }
 
-void HeadlessPlatform::Expose(uint64_t t, Rect area) { Post(t, RawEvent{.type = EventType::Expose, .area = area}); }
+void HeadlessPlatform::Expose(uint64_t t, TRect area) { Post(t, RawEvent{.type = EventType::Expose, .area = area}); }
 
 void HeadlessPlatform::Close(uint64_t t) { Post(t, RawEvent{.type = EventType::CloseRequest}); }
 
 uint32_t HeadlessPlatform::TickCount() { return static_cast<uint32_t>(options_.startTick + now_); }
 
-TimeOfDay HeadlessPlatform::SystemTime() {
-    const uint64_t ms = (options_.startTimeOfDayMs + now_) % 86400000u;
-    return TimeOfDay{static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
-                     static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000)};
+TSystemTime HeadlessPlatform::SystemTime() {
+    return TimeOfDayFromMs(options_.startTimeOfDayMs + now_);
 }
 
 bool HeadlessPlatform::PollEvent(RawEvent& out) {
@@ -78,12 +72,16 @@ void HeadlessPlatform::WaitEvent(uint32_t timeoutMs) {
 
 bool HeadlessPlatform::OpenWindow(const WindowSpec& spec) {
     if (!options_.canCreateWindow) return false;
+    if (created_) return true;
     spec_ = spec;
     created_ = true;
+    width_ = std::max(spec.clientWidth, 0);
+    height_ = std::max(spec.clientHeight, 0);
+    screen_.assign(static_cast<size_t>(width_) * height_, 0);
     return true;
 }
 
-Surface HeadlessPlatform::Screen() { return Surface{screen_.data(), width_, height_, width_}; }
+TPixelView HeadlessPlatform::Screen() { return TPixelView{screen_.data(), width_, height_, width_}; }
 
 void HeadlessPlatform::PlayWave(const uint8_t* image, size_t size) {
     uint32_t duration = 0;

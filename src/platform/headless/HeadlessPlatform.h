@@ -4,6 +4,9 @@
 // or the wait's deadline; an empty poll that follows an empty poll advances
 // it by 1 ms, so a busy wait ends. A whole game runs in milliseconds of real
 // time.
+//
+// What it does not do: show, sound or box anything for a person (it logs
+// them), or read any clock, input or setting of the machine it runs on.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +24,6 @@ public:
     struct Options {
         uint32_t startTick = 0;                        // tick count at virtual time 0
         uint32_t startTimeOfDayMs = 12 * 3600 * 1000;  // UTC ms since midnight at time 0
-        int clientWidth = 385, clientHeight = 289;
         bool canCreateWindow = true;
         ShowState launchShow = ShowState::Normal;
     };
@@ -49,7 +51,7 @@ public:
     void Press(uint64_t t, int x, int y, Button b = Button::Left);
     void Release(uint64_t t, int x, int y, Button b = Button::Left);
     void Click(uint64_t t, int x, int y, Button b = Button::Left);  // press at t, release at t+1
-    void Expose(uint64_t t, Rect area);
+    void Expose(uint64_t t, TRect area);
     void Close(uint64_t t);
 
     // The screen.
@@ -71,7 +73,7 @@ public:
 
     // Platform.
     uint32_t TickCount() override;
-    TimeOfDay SystemTime() override;
+    TSystemTime SystemTime() override;
     bool PollEvent(RawEvent& out) override;
     // When the script runs out and the program would wait for ever, a close
     // request ends it, so a test cannot hang.
@@ -82,11 +84,10 @@ public:
     void Show(ShowState state) override { shown_ = state; }
     ShowState LaunchShowState() override { return options_.launchShow; }
     void SetCapture(bool) override {}
-    uint32_t DoubleClickTime() override { return 500; }
     int DoubleClickDistance() override { return 4; }
     int DisplayBitsPerPixel() override { return 32; }
-    Surface Screen() override;
-    void Present(const Rect&) override {}
+    TPixelView Screen() override;
+    void Present(const TRect&) override {}
     void PlayWave(const uint8_t* image, size_t size) override;
     void ErrorBox(std::string_view title, std::string_view text) override;
     std::string ModuleFileName() override { return "/usr/games/Skrundle.exe"; }
@@ -100,7 +101,7 @@ private:
     Options options_;
     uint64_t now_ = 0;
     std::deque<Scripted> script_;  // sorted by time
-    int width_, height_;
+    int width_ = 0, height_ = 0;  // the window's client size, once it is open
     std::vector<uint32_t> screen_;
     std::vector<SoundRequest> sounds_;
     std::vector<Box> boxes_;
