@@ -9,7 +9,6 @@
 #include "app/Messages.h"
 #include "app/Timer.h"
 #include "core/Exception.h"
-#include "core/Messages.h"
 #include "core/Stream.h"
 #include "core/Text.h"
 #include "formdef/FormReader.h"
@@ -43,17 +42,14 @@ void LoadFormFromResource(TForm& form) {
 namespace {
 
 // The program's own icon: the window shows it unless its definition gave one.
-void ApplyProgramIcon(platform::Platform& platform, TForm& form) {
-    if (form.Icon() && !form.Icon()->Empty()) return;
+void ApplyProgramIcon(TForm& form) {
+    if (!form.Icon() || !form.Icon()->Empty()) return;
     const std::span<const uint8_t> bytes = platform::FindProgramResource("MAINICON");
     if (bytes.empty()) return;
     try {
-        TIcon icon;
         TSpanStream s(bytes);
-        icon.ReadData(s);
-        int w = 0, h = 0;
-        const std::vector<uint32_t> argb = icon.ToArgb(32, w, h);
-        if (!argb.empty()) platform.SetIcon(platform::IconImage{w, h, argb});
+        form.Icon()->ReadData(s);
+        form.ApplyIcon();
     } catch (const Exception&) {
         // A broken icon leaves the platform's default one.
     }
@@ -65,13 +61,8 @@ int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) 
     RegisterStandardGraphics();
     RegisterComponentClass(TImage::StaticClass());
     RegisterComponentClass(TTimer::StaticClass());
-    TJPEGImage::SetDisplayBitsPerPixel(platform.DisplayBitsPerPixel());
     TApplication app(platform);
-    const std::string module = [&] {
-        const std::string path = platform.ModuleFileName();
-        const size_t slash = path.find_last_of("/\\");
-        return slash == std::string::npos ? path : path.substr(slash + 1);
-    }();
+    const std::string module(BaseName(platform.ModuleFileName()));
     try {
         TForm* form = buildMainForm();
         // FormCreate runs once construction has completed; its errors are
@@ -82,7 +73,7 @@ int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) 
             app.ShowException(e);
         }
         form->HandleNeeded();
-        ApplyProgramIcon(platform, *form);
+        ApplyProgramIcon(*form);
     } catch (const Exception& e) {
         platform.ErrorBox(msg::ApplicationError, FatalErrorText(e.ClassName(), module, e.Message()));
         return 1;

@@ -1,8 +1,8 @@
 #include "app/Timer.h"
 
 #include "app/Application.h"
+#include "app/Messages.h"
 #include "core/Exception.h"
-#include "core/Messages.h"
 
 namespace skr {
 

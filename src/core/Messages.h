@@ -9,7 +9,5 @@ inline constexpr const char* WriteError = "ストリームへの書き込みエ�
 inline constexpr const char* AssignError = "%s を %s に代入できません";
 inline constexpr const char* InvalidName = "コンポーネント名に ''%s'' は使えません";
 inline constexpr const char* DuplicateName = "コンポーネント名 %s はすでに使われています";
-inline constexpr const char* NoTimers = "タイマーを取得できません";
-inline constexpr const char* ResNotFound = "%s リソースが見つかりません";
 
 }  // namespace skr::msg

@@ -16,8 +16,6 @@ namespace skr {
 
 namespace {
 
-int gDisplayBits = 32;
-
 // Largest image accepted, checked at load from its header: 2048 x 2048
 // pixels (16 MiB decoded), 37 times the program's own 385 x 289 pictures.
 // libjpeg allows 65500 a side, so without it a header of a few hundred
@@ -144,8 +142,6 @@ const TClassInfo& TJPEGImage::StaticClass() {
     return info;
 }
 
-void TJPEGImage::SetDisplayBitsPerPixel(int bits) noexcept { gDisplayBits = bits; }
-
 void TJPEGImage::SetData(std::vector<uint8_t> data) {
     int w = 0, h = 0;
     bool grey = false, progressive = false;
@@ -191,13 +187,13 @@ void TJPEGImage::Assign(const TPersistent* source) {
     TGraphic::Assign(source);
 }
 
-void TJPEGImage::DIBNeeded() {
+void TJPEGImage::DIBNeeded(int displayBitsPerPixel) {
     if (data_.empty() || failed_ || !pixels_.empty()) return;
     std::vector<uint32_t> pixels(static_cast<size_t>(width_) * height_);
     JpegContext ctx{};
     ctx.width = width_;
     ctx.height = height_;
-    const int code = Decode(&ctx, data_.data(), data_.size(), gDisplayBits <= 8, pixels.data());
+    const int code = Decode(&ctx, data_.data(), data_.size(), displayBitsPerPixel <= 8, pixels.data());
     if (code) {
         // Remember the failure: the next repaint draws nothing instead of
         // raising the same error again.
@@ -208,7 +204,7 @@ void TJPEGImage::DIBNeeded() {
 }
 
 void TJPEGImage::Draw(TCanvas& canvas, const TRect& dest) {
-    DIBNeeded();
+    DIBNeeded(canvas.DisplayBitsPerPixel());
     if (pixels_.empty()) return;
     canvas.CopyPixels(dest, View());
 }

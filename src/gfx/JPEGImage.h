@@ -30,17 +30,15 @@ public:
     void WriteData(TStream& stream) const override;
     void Assign(const TPersistent* source) override;
 
-    // Decodes now if not yet done (Draw does this itself). Raises once on a
-    // stream libjpeg rejects; afterwards DecodeFailed() is true.
-    void DIBNeeded();
+    // Decodes now if not yet done (Draw does this itself, for its canvas's
+    // display) for a display of that many bits per pixel: at 8 or fewer the
+    // image is quantised to 236 colours. Raises once on a stream libjpeg
+    // rejects; afterwards DecodeFailed() is true.
+    void DIBNeeded(int displayBitsPerPixel = 32);
     bool Decoded() const noexcept { return !pixels_.empty(); }
     bool DecodeFailed() const noexcept { return failed_; }
     // The decoded pixels (0x00RRGGBB, rows top-down); empty before decoding.
     TPixelView View() noexcept { return TPixelView{pixels_.data(), width_, height_, width_}; }
-
-    // The display depth chosen at start-up: at 8 bits per pixel or fewer,
-    // images decode quantised to 236 colours.
-    static void SetDisplayBitsPerPixel(int bits) noexcept;
 
 private:
     void SetData(std::vector<uint8_t> data);

@@ -30,13 +30,13 @@ TMemoryStream Payload(const uint8_t* data, size_t size) {
 
 // Draws a copy of the picture the way a repaint does, at one display depth.
 void DrawAt(const TJPEGImage& loaded, int bits) {
-    TJPEGImage::SetDisplayBitsPerPixel(bits);
     TJPEGImage jpeg;
     jpeg.Assign(&loaded);  // reads the same header again: cannot fail now
     SKR_FUZZ_CHECK(jpeg.Width() == loaded.Width() && jpeg.Height() == loaded.Height());
     const int w = jpeg.Width(), h = jpeg.Height();
     GuardedSurface surface(40, 30);
     TCanvas canvas(surface.View());
+    canvas.SetDisplayBitsPerPixel(bits);
     bool failed = false;
     try {
         canvas.Draw(-w / 2, -h / 2, jpeg);
@@ -75,7 +75,6 @@ void DrawAt(const TJPEGImage& loaded, int bits) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TJPEGImage::SetDisplayBitsPerPixel(32);
     TJPEGImage jpeg;
     try {
         TMemoryStream payload = Payload(data, size);
@@ -101,6 +100,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     DrawAt(jpeg, 32);
     DrawAt(jpeg, 8);
-    TJPEGImage::SetDisplayBitsPerPixel(32);
     return 0;
 }

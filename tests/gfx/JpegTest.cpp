@@ -161,12 +161,10 @@ TEST(JPEGImage, StreamFailingAtFirstDrawRaisesOnceThenDrawsNothing) {
 TEST(JPEGImage, LowColourDisplayQuantisesTo236Colours) {
     const std::vector<uint8_t> jpeg = Encode(64, 64);
     auto colours = [&](int displayBits) {
-        TJPEGImage::SetDisplayBitsPerPixel(displayBits);
         TJPEGImage img;
         TMemoryStream s = JpegPayload(jpeg);
         img.ReadData(s);
-        img.DIBNeeded();
-        TJPEGImage::SetDisplayBitsPerPixel(32);
+        img.DIBNeeded(displayBits);
         const TPixelView v = img.View();
         return std::set<uint32_t>(v.pixels, v.pixels + v.width * v.height).size();
     };
