@@ -149,7 +149,8 @@ export async function launch({ width = 800, height = 600, phone = null } = {}) {
       try { process.kill(-driver.pid, 'SIGKILL'); } catch {}
       groups.delete(driver.pid);
       // A browser that left the group is found by its profile folder.
-      try { execFileSync('pkill', ['-KILL', '-f', `--user-data-dir=${profile}`], { stdio: 'ignore' }); } catch {}
+      // ("--" ends pkill's options: the pattern itself starts with dashes.)
+      try { execFileSync('pkill', ['-KILL', '-f', '--', `--user-data-dir=${profile}`], { stdio: 'ignore' }); } catch {}
       fs.rmSync(profile, { recursive: true, force: true });
     },
   };

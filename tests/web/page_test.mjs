@@ -208,7 +208,7 @@ async function promptImages(count, everyMs, enough = Infinity) {
 
 const server = await serve(pageDir);
 const browser = await launch(phone ? { phone: { width: 360, height: 780, ratio: 3 } } : { width: 800, height: 760 });  // (2x fits)
-const url = `http://127.0.0.1:${server.port}/`;
+const url = `http://127.0.0.1:${server.port}/?stats`;  // (the page keeps what it did for the tests)
 const figures = {};
 const pictureNames = ['Iperfect', 'Inobody', 'Iwhy', 'Iwinner', 'Igoback'];
 const dataUrl = (name, type) => `data:${type};base64,${fs.readFileSync(path.join(assetsDir, name)).toString('base64')}`;

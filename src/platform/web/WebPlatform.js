@@ -4,10 +4,11 @@
 // in (Asyncify), the screen copied to the canvas, one WebAudio voice and the
 // modal error dialog.
 //
-// What the page did is also kept in Module.skrundle for the page's tests:
-// every present (time and rectangle, in a fixed ring), the presses taken,
-// the sounds requested and started and the clip sounding, the time from
-// each press to the present it caused, the dialogs.
+// When the page is opened for testing (Module.skrundleStats, or "stats" in
+// the page's query), what it did is also kept in Module.skrundle: every
+// present (time and rectangle, in a fixed ring), the presses taken, the
+// sounds requested and started and the clip sounding, the time from each
+// press to the present it caused, the dialogs.
 mergeInto(LibraryManager.library, {
   $SkrWeb: {
     canvas: null,
@@ -244,7 +245,8 @@ mergeInto(LibraryManager.library, {
     SkrWeb.pixels = new Uint32Array(SkrWeb.image.data.buffer);
     document.title = UTF8ToString(caption);
     var presents = 4096;
-    SkrWeb.stats = Module['skrundle'] = {
+    var testing = Module['skrundleStats'] || /(^|[?&])stats(&|=|$)/.test(location.search.slice(1));
+    SkrWeb.stats = Module['skrundle'] = !testing ? null : {
       presents: new Float64Array(presents * 5),  // time, left, top, right, bottom
       presentCount: 0,
       presentCapacity: presents,
@@ -398,7 +400,9 @@ mergeInto(LibraryManager.library, {
       }
     }
     SkrWeb.context.putImageData(SkrWeb.image, 0, 0, left, top, right - left, bottom - top);
-    var st = SkrWeb.stats, now = performance.now();
+    var st = SkrWeb.stats;
+    if (!st) return;
+    var now = performance.now();
     var k = (st.presentCount % st.presentCapacity) * 5;
     st.presents[k] = now;
     st.presents[k + 1] = left;
