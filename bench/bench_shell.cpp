@@ -12,13 +12,18 @@ namespace {
 
 using namespace skr;
 
-void BM_DispatchTick(benchmark::State& state) {
-    platform::HeadlessPlatform p;
-    TApplication app(p);
+// A window of the game's size (the application takes it over).
+TForm* MakeForm() {
     auto* form = new TForm(nullptr);
     form->SetClientWidth(385);
     form->SetClientHeight(289);
-    auto* timer = new TTimer(form);
+    return form;
+}
+
+void BM_DispatchTick(benchmark::State& state) {
+    platform::HeadlessPlatform p;
+    TApplication app(p);
+    auto* timer = new TTimer(MakeForm());
     int ticks = 0;
     timer->SetInterval(1);
     timer->SetOnTimer(TNotifyEvent{[&](TObject*) { ++ticks; }, "Tick"});
@@ -33,9 +38,7 @@ BENCHMARK(BM_DispatchTick);
 void BM_DispatchPress(benchmark::State& state) {
     platform::HeadlessPlatform p;
     TApplication app(p);
-    auto* form = new TForm(nullptr);
-    form->SetClientWidth(385);
-    form->SetClientHeight(289);
+    TForm* form = MakeForm();
     int presses = 0;
     form->OnMouseDown = TMouseEvent{[&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; }, "Down"};
     uint64_t t = 0;

@@ -14,10 +14,7 @@
 #                                  program's little-endian formats
 # Idempotent: the foreign architecture, the packages and (for s390x) the
 # libraries unpacked by hand are added once.
-set -euo pipefail
-trap 'echo "scripts/cross.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
-cd "$(dirname "$0")/.."
-root=$PWD
+. "$(dirname "$0")/common.sh"
 arch=${1:-}
 case $arch in
   arm64) triplet=aarch64-linux-gnu ;;
@@ -25,8 +22,6 @@ case $arch in
   *) echo "usage: scripts/cross.sh arm64|s390x [test]" >&2; exit 2 ;;
 esac
 build=${SKR_CROSS_BUILD:-$root/build-$arch}
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
 
 # --- packages ----------------------------------------------------------------
 # (need-packages.sh updates apt's lists before it installs anything.)

@@ -7,12 +7,8 @@
 #                             program in a real window under a private Xvfb:
 #                             it shows its prompt, starts a game on a click
 #                             and closes with exit code 0
-set -euo pipefail
-trap 'echo "scripts/package.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
-cd "$(dirname "$0")/.."
-build=${SKR_PACKAGE_BUILD:-$PWD/build-pkg}
-sudo=""
-[[ $(id -u) -eq 0 ]] || sudo="sudo"
+. "$(dirname "$0")/common.sh"
+build=${SKR_PACKAGE_BUILD:-$root/build-pkg}
 
 scripts/deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DSKR_BENCH=OFF >/dev/null

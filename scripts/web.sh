@@ -10,10 +10,7 @@
 # Idempotent: packages and the sysroot (libjpeg-turbo from Debian's source
 # package, GoogleTest from the sources libgtest-dev installs) are made once,
 # inside the build folder.
-set -euo pipefail
-trap 'echo "scripts/web.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
-cd "$(dirname "$0")/.."
-root=$PWD
+. "$(dirname "$0")/common.sh"
 build=${SKR_WEB_BUILD:-$root/build-web}
 sysroot=$build/sysroot
 toolchain=$root/cmake/emscripten.cmake

@@ -7,10 +7,7 @@
 # Idempotent: packages, the sysroot (libjpeg-turbo from Debian's source
 # package, GoogleTest from the sources libgtest-dev installs) and the Wine
 # prefix are made once, inside the build folder.
-set -euo pipefail
-trap 'echo "scripts/win32.sh: failed at line $LINENO: $BASH_COMMAND" >&2' ERR
-cd "$(dirname "$0")/.."
-root=$PWD
+. "$(dirname "$0")/common.sh"
 build=${SKR_WIN32_BUILD:-$root/build-win}
 sysroot=$build/sysroot
 toolchain=$root/cmake/mingw-w64.cmake

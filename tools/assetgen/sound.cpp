@@ -32,21 +32,28 @@ struct Note {
     double gain;
 };
 
-void startJingle(std::vector<double>& out) {
-    // C5 E5 G5 C6 rising, then a held C6 over G5 with vibrato.
-    const Note notes[] = {{0.00, 0.16, 3, 1.0},  {0.13, 0.16, 7, 1.0},  {0.26, 0.16, 10, 1.0},
-                          {0.39, 0.60, 15, 1.0}, {0.39, 0.60, 10, 0.5}, {0.39, 0.60, 7, 0.35}};
+// Adds each note at its start: voice(note, t, hz) is its sample t seconds
+// into it.
+template <std::size_t N, class Voice>
+void playNotes(const Note (&notes)[N], std::vector<double>& out, Voice voice) {
     for (const Note& n : notes) {
         const double f = noteHz(n.pitch);
         const auto s0 = static_cast<std::size_t>(n.start * kRate);
         const auto len = static_cast<std::size_t>(n.length * kRate);
-        for (std::size_t i = 0; i < len && s0 + i < out.size(); ++i) {
-            const double t = static_cast<double>(i) / kRate;
-            const double vib = n.length > 0.3 ? 0.004 * std::sin(kTwoPi * 6.0 * t) * std::min(1.0, t / 0.2) : 0.0;
-            const double env = std::min(1.0, t / 0.006) * std::exp(-t * (n.length > 0.3 ? 3.2 : 9.0));
-            out[s0 + i] += n.gain * env * chip(kTwoPi * f * t * (1.0 + vib));
-        }
+        for (std::size_t i = 0; i < len && s0 + i < out.size(); ++i)
+            out[s0 + i] += voice(n, static_cast<double>(i) / kRate, f);
     }
+}
+
+void startJingle(std::vector<double>& out) {
+    // C5 E5 G5 C6 rising, then a held C6 over G5 with vibrato.
+    const Note notes[] = {{0.00, 0.16, 3, 1.0},  {0.13, 0.16, 7, 1.0},  {0.26, 0.16, 10, 1.0},
+                          {0.39, 0.60, 15, 1.0}, {0.39, 0.60, 10, 0.5}, {0.39, 0.60, 7, 0.35}};
+    playNotes(notes, out, [](const Note& n, double t, double f) {
+        const double vib = n.length > 0.3 ? 0.004 * std::sin(kTwoPi * 6.0 * t) * std::min(1.0, t / 0.2) : 0.0;
+        const double env = std::min(1.0, t / 0.006) * std::exp(-t * (n.length > 0.3 ? 3.2 : 9.0));
+        return n.gain * env * chip(kTwoPi * f * t * (1.0 + vib));
+    });
     // A bright sparkle on top: short upward sweep.
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / kRate - 0.39;
@@ -101,21 +108,15 @@ void fanfare(std::vector<double>& out) {
     const Note notes[] = {{0.00, 0.14, -2, 0.9}, {0.14, 0.14, 3, 0.9},  {0.28, 0.14, 7, 0.9},
                           {0.42, 0.42, 10, 1.0}, {0.86, 1.2, 15, 0.8},  {0.86, 1.2, 10, 0.6},
                           {0.86, 1.2, 7, 0.55},  {0.86, 1.2, 3, 0.55},  {0.86, 1.2, -9, 0.5}};
-    for (const Note& n : notes) {
-        const double f = noteHz(n.pitch);
-        const auto s0 = static_cast<std::size_t>(n.start * kRate);
-        const auto len = static_cast<std::size_t>(n.length * kRate);
-        for (std::size_t i = 0; i < len && s0 + i < out.size(); ++i) {
-            const double t = static_cast<double>(i) / kRate;
-            const double rem = n.length - t;
-            const double attack = std::min(1.0, t / 0.02);
-            const double release = std::min(1.0, rem / 0.05);
-            const double decay = n.length > 1.0 ? std::exp(-t * 1.3) : 0.85 + 0.15 * std::exp(-t * 8);
-            const double vib = n.length > 0.4 ? 0.003 * std::sin(kTwoPi * 5.5 * t) * std::min(1.0, t / 0.3) : 0.0;
-            const double bright = 0.55 + 0.3 * std::exp(-t * 6);
-            out[s0 + i] += n.gain * attack * release * decay * brass(kTwoPi * f * t * (1.0 + vib), bright);
-        }
-    }
+    playNotes(notes, out, [](const Note& n, double t, double f) {
+        const double rem = n.length - t;
+        const double attack = std::min(1.0, t / 0.02);
+        const double release = std::min(1.0, rem / 0.05);
+        const double decay = n.length > 1.0 ? std::exp(-t * 1.3) : 0.85 + 0.15 * std::exp(-t * 8);
+        const double vib = n.length > 0.4 ? 0.003 * std::sin(kTwoPi * 5.5 * t) * std::min(1.0, t / 0.3) : 0.0;
+        const double bright = 0.55 + 0.3 * std::exp(-t * 6);
+        return n.gain * attack * release * decay * brass(kTwoPi * f * t * (1.0 + vib), bright);
+    });
 }
 
 } // namespace
