@@ -1,5 +1,6 @@
-// Text encoding. Texts the program shows are Shift-JIS (code page 932) in
-// the form definition; the platform seam speaks UTF-8.
+// Texts: their encoding and formatting. Texts the program shows are
+// Shift-JIS (code page 932) in the form definition; the platform seam
+// speaks UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,10 @@
 #include <string_view>
 
 namespace skr {
+
+// printf-style formatting of a text ("%s", "%d"): the message texts with
+// their arguments, and the dump's lines.
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Both conversions use one built-in code page 932 table, so they give the
 // same bytes on every platform.
