@@ -1,4 +1,4 @@
-#include "formdef/FormDump.h"
+#include "formdump/FormDump.h"
 
 #include <cstdio>
 #include <string_view>
