@@ -4,7 +4,7 @@
 #   cmake -DSOURCE_DIR=<src folder> -P CheckRoomIncludes.cmake
 # Fails with the list of the includes that break a rule.
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
-set(may_base "")
+set(may_base base)
 set(may_platform base platform)
 set(may_platform/sdl base platform platform/sdl)
 set(may_platform/win32 base platform platform/win32)

@@ -47,7 +47,4 @@ SKR_EXCEPTION_KIND(EResNotFound, Exception);
 SKR_EXCEPTION_KIND(EInvalidGraphic, Exception);
 SKR_EXCEPTION_KIND(EJPEG, Exception);
 
-// printf-style formatting of a message text ("%s", "%d").
-std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
-
 }  // namespace skr

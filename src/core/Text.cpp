@@ -1,7 +1,9 @@
 #include "core/Text.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "base/ByteOrder.h"
@@ -107,6 +109,19 @@ const std::vector<Encoding>& EncodingMap() {
 }
 
 }  // namespace
+
+std::string Format(const char* fmt, ...) {
+    va_list args;
+    va_start(args, fmt);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, fmt, copy);
+    va_end(copy);
+    std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    if (n > 0) std::vsnprintf(out.data(), out.size() + 1, fmt, args);
+    va_end(args);
+    return out;
+}
 
 void AppendUtf8(std::string& out, uint32_t cp) {
     if (cp < 0x80) {

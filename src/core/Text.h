@@ -1,5 +1,6 @@
-// Text encoding. Texts the program shows are Shift-JIS (code page 932) in
-// the form definition; the platform seam speaks UTF-8.
+// Texts: their encoding and formatting. Texts the program shows are
+// Shift-JIS (code page 932) in the form definition; the platform seam
+// speaks UTF-8.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,16 @@
 #include <string_view>
 
 namespace skr {
+
+// printf-style formatting of a text ("%s", "%d", "%zu", "%lld"): the
+// message texts with their arguments, and the dump's lines. (On Windows the
+// C library's standard printf is used, which MinGW's compilers check as
+// gnu_printf; their "printf" is the older runtime's, without "%zu".)
+#ifdef __MINGW32__
+std::string Format(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+#else
+std::string Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+#endif
 
 // Both conversions use one built-in code page 932 table, so they give the
 // same bytes on every platform.

@@ -25,6 +25,7 @@ std::string_view ValueTypeName(TValueType type) noexcept {
     return i <= kLastValueType ? kTagNames[i] : std::string_view("?");
 }
 
+void ThrowReadError() { throw EReadError(msg::ReadError); }
 void ThrowInvalidValue() { throw EReadError(msg::InvalidPropertyValue); }
 
 double ExtendedToDouble(const uint8_t b[10]) noexcept {
@@ -61,48 +62,6 @@ void DoubleToExtended(double value, uint8_t b[10]) noexcept {
     }
     StoreLE64(b, mant);
     StoreLE16(b + 8, static_cast<uint16_t>(exp | (negative ? 0x8000u : 0u)));
-}
-
-void TTagCursor::Need(size_t n) const {
-    if (n > Remaining()) throw EReadError(msg::ReadError);
-}
-
-uint8_t TTagCursor::PeekByte() const {
-    Need(1);
-    return bytes_[pos_];
-}
-
-uint8_t TTagCursor::U8() {
-    Need(1);
-    return bytes_[pos_++];
-}
-
-uint16_t TTagCursor::U16() {
-    Need(2);
-    const uint16_t v = LoadLE16(bytes_.data() + pos_);
-    pos_ += 2;
-    return v;
-}
-
-uint32_t TTagCursor::U32() {
-    Need(4);
-    const uint32_t v = LoadLE32(bytes_.data() + pos_);
-    pos_ += 4;
-    return v;
-}
-
-uint64_t TTagCursor::U64() {
-    Need(8);
-    const uint64_t v = LoadLE64(bytes_.data() + pos_);
-    pos_ += 8;
-    return v;
-}
-
-std::span<const uint8_t> TTagCursor::Take(size_t n) {
-    Need(n);
-    const auto s = bytes_.subspan(pos_, n);
-    pos_ += n;
-    return s;
 }
 
 std::string_view TTagCursor::ShortString() {
@@ -168,7 +127,7 @@ std::string TTagCursor::StringOf(TValueType type) {
         }
         case TValueType::vaWString: {
             const uint32_t units = U32();
-            if (units > Remaining() / 2) throw EReadError(msg::ReadError);
+            if (units > Remaining() / 2) ThrowReadError();
             return WideToShiftJis(Take(size_t{units} * 2));
         }
         default: ThrowInvalidValue();
@@ -225,7 +184,7 @@ void TTagCursor::SkipValue(int depth) {
         case TValueType::vaInt64: Take(8); return;
         case TValueType::vaWString: {
             const uint32_t units = U32();
-            if (units > Remaining() / 2) throw EReadError(msg::ReadError);
+            if (units > Remaining() / 2) ThrowReadError();
             Take(size_t{units} * 2);
             return;
         }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ByteCursor.h"
+
 namespace skr {
 
 enum class TValueType : uint8_t {
@@ -47,26 +49,17 @@ inline constexpr int kMaxNesting = 64;
 double ExtendedToDouble(const uint8_t bytes[10]) noexcept;
 void DoubleToExtended(double value, uint8_t bytes[10]) noexcept;
 
+[[noreturn]] void ThrowReadError();     // EReadError "ストリームからの読み込みエラー"
+[[noreturn]] void ThrowInvalidValue();  // EReadError "不正なプロパティの値です"
 
-// A read-only cursor over stream bytes. Every read that would pass the end
-// raises EReadError "ストリームからの読み込みエラー"; a byte that is no
-// tag, or a tag where another was required, raises EReadError
-// "不正なプロパティの値です".
-class TTagCursor {
+// A read-only cursor over stream bytes: the byte cursor whose short reads
+// raise ThrowReadError, with the stream's tags and payloads on top. A byte
+// that is no tag, or a tag where another was required, raises
+// ThrowInvalidValue.
+class TTagCursor : public ByteCursor<ThrowReadError> {
 public:
-    explicit TTagCursor(std::span<const uint8_t> bytes) noexcept : bytes_(bytes) {}
+    using ByteCursor::ByteCursor;
 
-    size_t Position() const noexcept { return pos_; }
-    size_t Remaining() const noexcept { return bytes_.size() - pos_; }
-
-    uint8_t PeekByte() const;
-    uint8_t U8();
-    uint16_t U16();
-    uint32_t U32();
-    uint64_t U64();
-    // n bytes as a view into the stream; fails before taking anything when
-    // fewer remain.
-    std::span<const uint8_t> Take(size_t n);
     std::string_view ShortString();
 
     TValueType ReadValue();
@@ -85,14 +78,6 @@ public:
     void SkipValue(int depth = 0);
     // Skips property entries up to and including the 0 that ends them.
     void SkipProperties(int depth);
-
-private:
-    void Need(size_t n) const;
-
-    std::span<const uint8_t> bytes_;
-    size_t pos_ = 0;
 };
-
-[[noreturn]] void ThrowInvalidValue();
 
 }  // namespace skr

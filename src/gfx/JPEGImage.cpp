@@ -10,6 +10,7 @@
 #include "core/Filer.h"
 #include "core/Messages.h"
 #include "core/Stream.h"
+#include "core/Text.h"
 #include "gfx/Messages.h"
 
 namespace skr {

@@ -15,6 +15,7 @@
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/JPEGImage.h"
+#include "../support/JpegImages.h"  // relative: the e2e tests have no include path of their own
 
 namespace skr::e2e {
 namespace {
@@ -63,11 +64,7 @@ struct References {
             digits.push_back(mask);
         }
         for (int i = 0; i < 5; ++i) {
-            std::vector<uint8_t> jpeg = ReadFile(dir + "/" + kPictures[i] + ".jpg");
-            std::vector<uint8_t> payload(4);
-            for (int b = 0; b < 4; ++b) payload[b] = static_cast<uint8_t>(jpeg.size() >> (8 * b));
-            payload.insert(payload.end(), jpeg.begin(), jpeg.end());
-            TMemoryStream js(std::move(payload));
+            TMemoryStream js = test::JpegPayload(ReadFile(dir + "/" + kPictures[i] + ".jpg"));
             TJPEGImage image;
             try {
                 image.ReadData(js);

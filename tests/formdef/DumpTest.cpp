@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "formdef/FormDump.h"
+#include "formdump/FormDump.h"
 #include "TestClasses.h"
 
 namespace skr::formdef_test {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/Messages.h"
-#include "formdef/FormDump.h"
 #include "formdef/FormReader.h"
 #include "formdef/FormWriter.h"
+#include "formdump/FormDump.h"
 #include "TestClasses.h"
 
 namespace skr::formdef_test {

@@ -23,6 +23,7 @@
 #include "gfx/Font.h"
 #include "gfx/Picture.h"
 #include "formdef/Messages.h"
+#include "../support/LittleEndian.h"  // relative: bench_formdef builds with this header too
 
 namespace skr::formdef_test {
 
@@ -330,11 +331,8 @@ struct StreamBuilder {
     StreamBuilder& Prop(std::string_view name) { return Short(name); }
     StreamBuilder& End() { return Raw({0}); }
     StreamBuilder& Int8(int8_t v) { return Raw({2, static_cast<uint8_t>(v)}); }
-    StreamBuilder& Int16(int16_t v) { return Raw({3, static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
-    StreamBuilder& U32(uint32_t v) {
-        return Raw({static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                    static_cast<uint8_t>(v >> 24)});
-    }
+    StreamBuilder& Int16(int16_t v) { Raw({3}); test::Put16(b, static_cast<uint16_t>(v)); return *this; }
+    StreamBuilder& U32(uint32_t v) { test::Put32(b, v); return *this; }
     StreamBuilder& Int32(int32_t v) { Raw({4}); return U32(static_cast<uint32_t>(v)); }
     StreamBuilder& Ident(std::string_view s) { Raw({7}); return Short(s); }
     StreamBuilder& Str(std::string_view s) { Raw({6}); return Short(s); }

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "formdef/FormDump.h"
 #include "formdef/FormReader.h"
 #include "formdef/FormWriter.h"
 #include "formdef/TestClasses.h"
+#include "formdump/FormDump.h"
 
 using namespace skr;
 using namespace skr::formdef_test;

@@ -5,11 +5,13 @@
 // display, or raises EJPEG once, after which draws draw nothing.
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "gfx/JPEGImage.h"
+#include "support/JpegImages.h"
 
 using namespace skr;
 using namespace skr::fuzz;
@@ -17,16 +19,6 @@ using namespace skr::fuzz;
 namespace {
 
 constexpr int64_t kMaxPixels = int64_t{2048} * 2048;
-
-TMemoryStream Payload(const uint8_t* data, size_t size) {
-    TMemoryStream s;
-    const uint32_t n = static_cast<uint32_t>(size);
-    const uint8_t len[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-    s.WriteBuffer(len, 4);
-    s.WriteBuffer(data, size);
-    s.SetPosition(0);
-    return s;
-}
 
 // Draws a copy of the picture the way a repaint does, at one display depth.
 void DrawAt(const TJPEGImage& loaded, int bits) {
@@ -77,7 +69,7 @@ void DrawAt(const TJPEGImage& loaded, int bits) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TJPEGImage jpeg;
     try {
-        TMemoryStream payload = Payload(data, size);
+        TMemoryStream payload = test::JpegPayload(std::vector<uint8_t>(data, data + size));
         jpeg.ReadData(payload);
         SKR_FUZZ_CHECK(payload.Position() == payload.Size());
     } catch (const EJPEG& e) {

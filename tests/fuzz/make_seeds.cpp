@@ -226,10 +226,10 @@ void WaveSeeds(const std::string& assets) {
     Bytes odd = WaveImage(Samples(60, {}), {});
     const Bytes list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
     odd.insert(odd.begin() + 36, list.begin(), list.end());
-    Set32(odd, 4, static_cast<uint32_t>(odd.size() - 8));
+    Put32At(odd, 4, static_cast<uint32_t>(odd.size() - 8));
     Save("fuzz_wave", "odd-chunk.wav", odd);
     Bytes lying = WaveImage(Samples(40, {}), {});
-    Set32(lying, 40, 100000);
+    Put32At(lying, 40, 100000);
     Save("fuzz_wave", "lying-size.wav", lying);
 }
 

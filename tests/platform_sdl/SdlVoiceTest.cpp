@@ -24,7 +24,7 @@ namespace {
 // (length at 40, samples from 44).
 using Format = test::WaveFormat;
 using test::Pcm16;
-using test::Set32;
+using test::Put32At;
 std::vector<uint8_t> Image(const std::vector<uint8_t>& samples, const Format& f = {}) { return test::WaveImage(samples, f); }
 
 std::vector<int16_t> Constant(size_t n, int16_t value) { return std::vector<int16_t>(n, value); }
@@ -199,7 +199,7 @@ TEST_F(SdlVoiceDisk, ImagesItCannotPlayGiveSilence) {
     for (size_t n : {0u, 1u, 4u, 11u, 12u, 20u, 35u, 36u, 43u, 44u}) bad.emplace_back(good.begin(), good.begin() + n);
     auto lie = [&](size_t at, uint32_t value) {
         std::vector<uint8_t> v = good;
-        Set32(v, at, value);
+        Put32At(v, at, value);
         bad.push_back(v);
     };
     lie(4, 4);            // RIFF size ends before the first chunk

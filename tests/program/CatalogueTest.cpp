@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -36,36 +37,41 @@ struct Record {
     std::vector<Prop> props;
 };
 
-// Walks the stream by its tags alone.
+// Walks the stream by its tags alone. An oracle: it reads the bytes with a
+// reader of its own on purpose, not with the program's byte cursor, so a
+// fault there cannot hide itself here. Every read is checked
+// (std::out_of_range past the end).
 class Walker {
 public:
-    explicit Walker(std::span<const uint8_t> b) : b_(b.begin(), b.end()) {}
+    explicit Walker(std::span<const uint8_t> b) : b_(b) {}
     size_t pos = 0;
-    uint8_t U8() { return b_.at(pos++); }
+    const uint8_t* Take(size_t n) {
+        if (n > b_.size() - pos) throw std::out_of_range("the walker ran past the end of the stream");
+        pos += n;
+        return b_.data() + pos - n;
+    }
+    uint8_t U8() { return *Take(1); }
     std::string Short() {
         const uint8_t n = U8();
-        std::string s(reinterpret_cast<const char*>(&b_.at(pos)), n);
-        pos += n;
-        return s;
+        return std::string(reinterpret_cast<const char*>(Take(n)), n);
     }
     Record Object() {
         Record r;
         r.className = Short();
         r.name = Short();
-        while (b_.at(pos) != 0) {
+        for (std::string name = Short(); !name.empty(); name = Short()) {  // an empty name ends the list
             Prop p;
-            p.name = Short();
+            p.name = name;
             p.tag = U8();
             switch (p.tag) {
                 case 2: p.value = std::to_string(int8_t(U8())); break;
-                case 3: p.value = std::to_string(int16_t(LoadLE16(&b_.at(pos)))); pos += 2; break;
+                case 3: p.value = std::to_string(int16_t(LoadLE16(Take(2)))); break;
                 case 6: case 7: p.value = Short(); break;
                 case 8: p.value = "False"; break;
                 case 10: {
-                    const uint32_t n = LoadLE32(&b_.at(pos));
-                    pos += 4;
-                    p.binary.assign(b_.begin() + static_cast<long>(pos), b_.begin() + static_cast<long>(pos + n));
-                    pos += n;
+                    const uint32_t n = LoadLE32(Take(4));
+                    const uint8_t* payload = Take(n);
+                    p.binary.assign(payload, payload + n);
                     break;
                 }
                 case 11: {
@@ -78,12 +84,11 @@ public:
             }
             r.props.push_back(std::move(p));
         }
-        ++pos;  // property-list end
         return r;
     }
 
 private:
-    std::vector<uint8_t> b_;  // a copy, for bounds-checked access
+    std::span<const uint8_t> b_;
 };
 
 std::string Tags(const Record& r) {

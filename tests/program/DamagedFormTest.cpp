@@ -15,6 +15,7 @@
 #include "game/Unit1.h"
 #include "platform/Resources.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "support/LittleEndian.h"
 
 namespace skr {
 namespace {
@@ -92,7 +93,7 @@ TEST(DamagedForm, APictureLengthSwallowingTheLaterRecordsLeavesThemMissing) {
     // The stream ends with: last property list end (0), children end (0), window end (0).
     const size_t runTo = def.size() - 3;
     const uint32_t length = static_cast<uint32_t>(runTo - (lengthAt + 4));
-    for (int i = 0; i < 4; ++i) def[lengthAt + i] = static_cast<uint8_t>(length >> (8 * i));
+    test::Put32At(def, lengthAt, length);
     platform::HeadlessPlatform p;
     EXPECT_EQ(RunWith(p, def), 1);
     ASSERT_EQ(p.ErrorBoxes().size(), 1u);

@@ -1,6 +1,6 @@
-// Pieces of BMP and icon files built in memory for the tests: little-endian
-// stores at an offset, the 40-byte information header and pixel packing
-// for rows of 1, 4, 8, 24 and 32 bits.
+// Pieces of BMP and icon files built in memory for the tests: the 40-byte
+// information header and pixel packing for rows of 1, 4, 8, 24 and 32 bits
+// (with the little-endian stores of LittleEndian.h).
 #pragma once
 
 #include <cstddef>
@@ -8,17 +8,9 @@
 #include <vector>
 
 #include "base/ByteOrder.h"
+#include "LittleEndian.h"
 
 namespace skr::test {
-
-inline void Put16At(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-inline void Put32At(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    Put16At(b, at, v);
-    Put16At(b, at + 2, v >> 16);
-}
 
 // Bytes in a row of `width` pixels of `bpp` bits, padded to 4 bytes.
 inline size_t DibStride(int width, int bpp) { return (static_cast<size_t>(width) * bpp + 31) / 32 * 4; }

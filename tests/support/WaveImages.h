@@ -8,20 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-namespace skr::test {
+#include "LittleEndian.h"
 
-// Appends x little-endian.
-inline void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(static_cast<uint8_t>(x));
-    v.push_back(static_cast<uint8_t>(x >> 8));
-}
-inline void Put32(std::vector<uint8_t>& v, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-}
-// Overwrites the four bytes at `at` with x little-endian.
-inline void Set32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
-}
+namespace skr::test {
 
 struct WaveFormat {
     uint16_t formatTag = 1, channels = 1;
@@ -52,7 +41,7 @@ inline std::vector<uint8_t> WaveImage(const std::vector<uint8_t>& samples, const
     v.insert(v.end(), {'d', 'a', 't', 'a'});
     Put32(v, static_cast<uint32_t>(samples.size()));
     v.insert(v.end(), samples.begin(), samples.end());
-    Set32(v, 4, static_cast<uint32_t>(v.size() - 8));
+    Put32At(v, 4, static_cast<uint32_t>(v.size() - 8));
     return v;
 }
 

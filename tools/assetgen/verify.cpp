@@ -14,6 +14,10 @@ namespace assetgen {
 
 namespace {
 
+// Fields of a written file at given offsets; a field that does not fit
+// reads 0. An oracle: the checker reads the files with a reader of its own
+// on purpose, not with the program's byte cursor or loaders, so a fault in
+// those cannot hide itself in the facts it checks.
 struct Reader {
     const Bytes& f;
     bool ok(std::size_t pos, std::size_t n) const { return pos <= f.size() && n <= f.size() - pos; }

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <vector>
 
-#include "formdef/FormDump.h"
+#include "formdump/FormDump.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

@@ -5,6 +5,7 @@
 // other platforms holds it.
 #include <windows.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -42,14 +43,17 @@ std::vector<uint8_t> IconFile(const std::string& name) {
         images.push_back(Load(FindResourceA(nullptr, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3))));
         if (images.back().empty()) return {};
     }
-    std::vector<uint8_t> file(group.begin(), group.begin() + 6);
-    uint32_t offset = static_cast<uint32_t>(6 + count * 16);
+    // The group's 6-byte header, then a 16-byte entry an image: the first 8
+    // bytes of its group entry, its size and where it starts in the file.
+    std::vector<uint8_t> file(6 + count * 16);
+    std::copy_n(group.begin(), 6, file.begin());
+    uint32_t offset = static_cast<uint32_t>(file.size());
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t* e = group.data() + 6 + i * kGroupEntryBytes;
-        file.insert(file.end(), e, e + 8);  // width, height, colours, reserved, planes, bit count
+        uint8_t* entry = file.data() + 6 + i * 16;
+        std::copy_n(group.data() + 6 + i * kGroupEntryBytes, 8, entry);  // width, height, colours, reserved, planes, bit count
         const uint32_t size = static_cast<uint32_t>(images[i].size());
-        for (uint32_t v : {size, offset})
-            for (int b = 0; b < 4; ++b) file.push_back(static_cast<uint8_t>(v >> (8 * b)));
+        StoreLE32(entry + 8, size);
+        StoreLE32(entry + 12, offset);
         offset += size;
     }
     for (const auto& image : images) file.insert(file.end(), image.begin(), image.end());

@@ -1,7 +1,8 @@
 // A readable text of any form definition stream, decoded from the value
 // tags alone (no class tables): one property per line with its tag, Binary
 // payloads summarised by kind (picture, bitmap, icon, WAVE) with their key
-// facts. Used by the skr_formdump tool and by tests.
+// facts. Not part of the program: the skr_formdump tool, the form reader's
+// fuzz target and the dump's tests link it.
 #pragma once
 
 #include <cstdint>
