@@ -5,9 +5,7 @@
 
 #include "app/Application.h"
 #include "app/Form.h"
-#include "app/Image.h"
 #include "app/Messages.h"
-#include "app/Timer.h"
 #include "core/Exception.h"
 #include "core/Messages.h"
 #include "core/Stream.h"
@@ -15,7 +13,6 @@
 #include "formdef/FormReader.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/Resources.h"
 
 namespace skr {
@@ -62,9 +59,6 @@ void ApplyProgramIcon(platform::Platform& platform, TForm& form) {
 }  // namespace
 
 int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) {
-    RegisterStandardGraphics();
-    RegisterComponentClass(TImage::StaticClass());
-    RegisterComponentClass(TTimer::StaticClass());
     TJPEGImage::SetDisplayBitsPerPixel(platform.DisplayBitsPerPixel());
     TApplication app(platform);
     const std::string module = [&] {

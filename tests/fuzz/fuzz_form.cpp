@@ -15,7 +15,6 @@
 #include "app/Application.h"
 #include "app/Form.h"
 #include "app/Image.h"
-#include "app/Timer.h"
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
 #include "core/Exception.h"
@@ -24,7 +23,6 @@
 #include "formdef/Messages.h"
 #include "game/Unit1.h"
 #include "gfx/JPEGImage.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 using namespace skr;
@@ -202,14 +200,7 @@ void Exercise(platform::HeadlessPlatform& p, TApplication& app, TForm1& form) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool registered = [] {
-        RegisterStandardGraphics();
-        RegisterComponentClass(TImage::StaticClass());
-        RegisterComponentClass(TTimer::StaticClass());
-        RegisterBmpList();
-        RegisterWavePlay();
-        return true;
-    }();
+    static const bool registered = (RegisterProgramClasses(), true);
     (void)registered;
     TJPEGImage::SetDisplayBitsPerPixel(32);
     platform::HeadlessPlatform p;  // outlives the application and its window

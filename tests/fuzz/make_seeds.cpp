@@ -27,7 +27,6 @@
 #include "gfx/Bitmap.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
-#include "gfx/StandardGraphics.h"
 #include "support/BmpImages.h"
 #include "support/JpegImages.h"
 #include "support/WaveImages.h"
@@ -344,11 +343,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        RegisterStandardGraphics();
-        RegisterComponentClass(TImage::StaticClass());
-        RegisterComponentClass(TTimer::StaticClass());
-        RegisterBmpList();
-        RegisterWavePlay();
+        RegisterProgramClasses();
         gOut = argv[3];
         const std::string assets = argv[1];
         BmpSeeds(assets);

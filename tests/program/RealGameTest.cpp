@@ -8,7 +8,6 @@
 #include "app/Timer.h"
 #include "components/WavePlay.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace skr {
@@ -65,7 +64,6 @@ TEST(RealGame, WholeGamesEndWithThePictureForTheirHits) {
         SCOPED_TRACE(perfect);
         platform::HeadlessPlatform p({.startTimeOfDayMs = 12 * 3600 * 1000 + 777});
         TApplication app(p);
-        RegisterStandardGraphics();
         BuildForm1();
         TForm1* form = Form1;
         TImage* shown = nullptr;

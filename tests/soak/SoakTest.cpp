@@ -15,7 +15,6 @@
 #include "app/Image.h"
 #include "app/Timer.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {
@@ -64,7 +63,6 @@ TEST(Soak, OneHundredWholeGamesInOneProcessHoldNoMoreMemoryAtTheEndThanAfterTheF
     constexpr int kGames = 100, kSettled = 5;
     platform::HeadlessPlatform p({.startTimeOfDayMs = 9 * 3600 * 1000 + 123});
     TApplication app(p);
-    RegisterStandardGraphics();
     BuildForm1();
     TForm1* form = Form1;
     int games = 0;

@@ -17,7 +17,6 @@
 #include "formdef/FormWriter.h"
 #include "game/Unit1.h"
 #include "gfx/Icon.h"
-#include "gfx/StandardGraphics.h"
 
 namespace {
 
@@ -117,7 +116,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        RegisterStandardGraphics();
+        RegisterProgramClasses();
         TForm1 form(nullptr);
         Build(form, argv[1]);
         const std::vector<uint8_t> stream = WriteRootComponent(form);

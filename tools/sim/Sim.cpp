@@ -35,7 +35,6 @@
 #include "app/Image.h"
 #include "app/Timer.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "png/PngFile.h"
 
@@ -124,7 +123,6 @@ struct GameResult {
 int Run(const Options& o) {
     platform::HeadlessPlatform p({.startTimeOfDayMs = 10 * 3600 * 1000 + o.seed % 3600000});
     TApplication app(p);
-    RegisterStandardGraphics();
     BuildForm1();
     TForm1* form = Form1;
     const platform::Surface screen = p.Screen();
