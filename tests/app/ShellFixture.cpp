@@ -37,11 +37,8 @@ Shell::Shell(platform::HeadlessPlatform::Options options) : platform(options) {
     form->SetClientHeight(289);
     form->SetClientWidth(385);
     form->SetColor(clBlack);
-    auto bind = [&](TObject& o, const char* prop, const char* handler) {
-        o.ClassInfo().FindProp(prop)->bindEvent(o, *form, handler);
-    };
-    bind(*form, "OnMouseDown", "FormMouseDown");
-    bind(*form, "OnPaint", "FormPaint");
+    BindEventByName(*form, "OnMouseDown", *form, "FormMouseDown");
+    BindEventByName(*form, "OnPaint", *form, "FormPaint");
     const uint32_t colours[] = {0x00FF00, 0x0000FF};
     const char* names[] = {"Pic1", "Pic2"};
     for (int i = 0; i < 2; ++i) {
@@ -51,12 +48,12 @@ Shell::Shell(platform::HeadlessPlatform::Options options) : platform(options) {
         pic->SetBounds(0, 0, 385, 289);
         pic->Picture()->SetGraphic(SolidImage(385, 289, colours[i]));
         pic->SetVisible(false);
-        bind(*pic, "OnClick", "PicClick");
+        BindEventByName(*pic, "OnClick", *form, "PicClick");
     }
     auto* timer = new TTimer(form);
     timer->SetName("Timer1");
     timer->SetInterval(250);
-    bind(*timer, "OnTimer", "Timer1Timer");
+    BindEventByName(*timer, "OnTimer", *form, "Timer1Timer");
     form->ClearReading();
     form->Loaded();
 }
