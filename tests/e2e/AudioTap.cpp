@@ -13,7 +13,7 @@
 #include <iterator>
 #include <optional>
 
-#include "XSession.h"
+#include "support/XSession.h"
 #include "platform/WaveImage.h"
 
 namespace skr::e2e {

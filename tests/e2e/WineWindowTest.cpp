@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "WholeGame.h"
-#include "XSession.h"
+#include "support/XSession.h"
 
 namespace skr::e2e {
 namespace {

@@ -1,4 +1,4 @@
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>

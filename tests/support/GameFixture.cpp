@@ -1,4 +1,4 @@
-#include "GameFixture.h"
+#include "support/GameFixture.h"
 
 #include <cstring>
 
@@ -8,7 +8,7 @@
 #include "components/WavePlay.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
-#include "../support/WaveImages.h"  // relative: bench_game builds this file too
+#include "support/WaveImages.h"
 
 namespace skr::test {
 namespace {
