@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -15,6 +13,7 @@
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/JPEGImage.h"
+#include "support/Files.h"
 
 namespace skr::e2e {
 namespace {
@@ -26,10 +25,8 @@ constexpr const char* kPictures[5] = {"Iperfect", "Inobody", "Iwhy", "Iwinner", 
 
 using Pixels = std::vector<uint32_t>;
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+// An asset's bytes (none when it cannot be read: the references are then not ok).
+std::vector<uint8_t> ReadAsset(const std::string& path) { return test::TryReadFile(path).value_or(std::vector<uint8_t>{}); }
 
 // Lit: a channel above `dark` (the game's dimmest figure frames are near black).
 bool Lit(uint32_t c, int dark = 8) {
@@ -47,7 +44,7 @@ struct References {
 
     explicit References(const std::string& dir) {
         TBitmap strip;
-        TMemoryStream s(ReadFile(dir + "/BitmapNumber.bmp"));
+        TMemoryStream s(ReadAsset(dir + "/BitmapNumber.bmp"));
         try {
             strip.LoadFromStream(s);
         } catch (...) {
@@ -63,7 +60,7 @@ struct References {
             digits.push_back(mask);
         }
         for (int i = 0; i < 5; ++i) {
-            std::vector<uint8_t> jpeg = ReadFile(dir + "/" + kPictures[i] + ".jpg");
+            std::vector<uint8_t> jpeg = ReadAsset(dir + "/" + kPictures[i] + ".jpg");
             std::vector<uint8_t> payload(4);
             for (int b = 0; b < 4; ++b) payload[b] = static_cast<uint8_t>(jpeg.size() >> (8 * b));
             payload.insert(payload.end(), jpeg.begin(), jpeg.end());

@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +27,7 @@
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
 #include "support/BmpImages.h"
+#include "support/Files.h"
 #include "support/JpegImages.h"
 #include "support/WaveImages.h"
 
@@ -38,12 +38,6 @@ using namespace skr::test;
 using Bytes = std::vector<uint8_t>;
 
 std::string gOut;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Exception("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void Save(const std::string& target, const std::string& name, const Bytes& bytes) {
     const std::string dir = gOut + "/" + target;

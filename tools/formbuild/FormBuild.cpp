@@ -4,7 +4,6 @@
 //   skr_formbuild <assets dir> <output file>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,16 +16,13 @@
 #include "formdef/FormWriter.h"
 #include "game/Unit1.h"
 #include "gfx/Icon.h"
+#include "support/Files.h"
 
 namespace {
 
 using namespace skr;
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Exception("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using skr::test::ReadFile;
 
 void Build(TForm1& form, const std::string& assets) {
     form.SetName("Form1");
