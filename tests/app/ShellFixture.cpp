@@ -1,5 +1,7 @@
 #include "ShellFixture.h"
 
+#include "support/FormInCode.h"
+
 namespace skr::test {
 
 const TClassInfo& TShellForm::StaticClass() {
@@ -31,12 +33,7 @@ Shell::Shell(platform::HeadlessPlatform::Options options) : platform(options) {
     app = std::make_unique<TApplication>(platform);
     form = new TShellForm(nullptr);
     form->platform = &platform;
-    form->SetLoading(true);
-    form->SetBorderStyle(bsSingle);
-    form->SetCaption("Shell");
-    form->SetClientHeight(289);
-    form->SetClientWidth(385);
-    form->SetColor(clBlack);
+    BeginFormInCode(*form, "Shell");
     BindEventByName(*form, "OnMouseDown", *form, "FormMouseDown");
     BindEventByName(*form, "OnPaint", *form, "FormPaint");
     const uint32_t colours[] = {0x00FF00, 0x0000FF};

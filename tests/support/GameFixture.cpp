@@ -8,6 +8,7 @@
 #include "components/WavePlay.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
+#include "support/FormInCode.h"
 #include "support/WaveImages.h"
 
 namespace skr::test {
@@ -29,13 +30,8 @@ std::vector<uint8_t> Wave(uint32_t samples, int16_t level) { return WaveImage(Pc
 Game::Game(platform::HeadlessPlatform::Options options) : platform(options) {
     app = std::make_unique<TApplication>(platform);
     Form1 = form = new TForm1(nullptr);
-    form->SetLoading(true);
+    BeginFormInCode(*form, "Skrundle ver.1.2.0");
     form->SetName("Form1");
-    form->SetBorderStyle(bsSingle);
-    form->SetCaption("Skrundle ver.1.2.0");
-    form->SetClientHeight(289);
-    form->SetClientWidth(385);
-    form->SetColor(clBlack);
     BindEventByName(*form, "OnCreate", *form, "FormCreate");
     BindEventByName(*form, "OnMouseDown", *form, "FormMouseDown");
     BindEventByName(*form, "OnPaint", *form, "FormPaint");
