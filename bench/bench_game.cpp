@@ -3,7 +3,7 @@
 // the cost of one Playing tick and of a press, and allocations per tick.
 #include <benchmark/benchmark.h>
 
-#include "../tests/game/GameFixture.h"
+#include "support/GameFixture.h"
 #include "AllocationCounter.h"
 #include "app/Timer.h"
 

@@ -43,7 +43,7 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/XSession.h"
+#include "support/XSession.h"
 
 namespace {
 

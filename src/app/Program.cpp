@@ -5,16 +5,13 @@
 
 #include "app/Application.h"
 #include "app/Form.h"
-#include "app/Image.h"
 #include "app/Messages.h"
-#include "app/Timer.h"
 #include "core/Exception.h"
 #include "core/Stream.h"
 #include "core/Text.h"
 #include "formdef/FormReader.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/Resources.h"
 
 namespace skr {
@@ -58,9 +55,6 @@ void ApplyProgramIcon(TForm& form) {
 }  // namespace
 
 int RunProgram(platform::Platform& platform, const TFormBuilder& buildMainForm) {
-    RegisterStandardGraphics();
-    RegisterComponentClass(TImage::StaticClass());
-    RegisterComponentClass(TTimer::StaticClass());
     TApplication app(platform);
     const std::string module(BaseName(platform.ModuleFileName()));
     try {

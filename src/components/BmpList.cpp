@@ -24,8 +24,6 @@ const TClassInfo& TBitmapList::StaticClass() {
     return info;
 }
 
-void RegisterBmpList() { RegisterComponentClass(TBitmapList::StaticClass()); }
-
 TBitmapList::TBitmapList(TComponent* owner) : TComponent(owner), bitmap_(std::make_unique<TBitmap>()) {
     bitmap_->OnChange = [this](TObject*) { BitmapChanged(); };
 }

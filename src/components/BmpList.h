@@ -53,7 +53,4 @@ private:
     int32_t width_ = 0;
 };
 
-// Makes TBitmapList known to form definitions by name.
-void RegisterBmpList();
-
 }  // namespace skr

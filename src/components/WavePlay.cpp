@@ -81,6 +81,4 @@ void TWavePlayer::Play() const {
     lastPlayed = wave_->Empty() ? nullptr : wave_.get();
 }
 
-void RegisterWavePlay() { RegisterComponentClass(TWavePlayer::StaticClass()); }
-
 }  // namespace skr

@@ -74,7 +74,4 @@ private:
     std::unique_ptr<TWaveData> wave_;
 };
 
-// Makes TWavePlayer known to the form definition reader by class name.
-void RegisterWavePlay();
-
 }  // namespace skr

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Component.h"
+#include "core/Exception.h"
 #include "core/Text.h"
 
 namespace skr {
@@ -85,6 +86,16 @@ TNotifyEvent BindNotify(TComponent& root, std::string_view name, bool& ok) {
 
 TMouseEvent BindMouse(TComponent& root, std::string_view name, bool& ok) {
     return Bind(root, name, ok, &TMethodEntry::mouse);
+}
+
+void BindEventByName(TObject& object, std::string_view property, TComponent& root, std::string_view handler) {
+    const TPropInfo* p = object.ClassInfo().FindProp(property);
+    if (!p || !p->bindEvent)
+        throw EComponentError(Format("%s has no event %.*s", std::string(object.ClassName()).c_str(),
+                                     int(property.size()), property.data()));
+    if (!p->bindEvent(object, root, handler))
+        throw EComponentError(Format("%s has no handler %.*s for %.*s", std::string(root.ClassName()).c_str(),
+                                     int(handler.size()), handler.data(), int(property.size()), property.data()));
 }
 
 }  // namespace skr

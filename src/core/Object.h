@@ -178,6 +178,13 @@ constexpr TPropInfo ObjProp(std::string_view name) {
 TNotifyEvent BindNotify(TComponent& root, std::string_view name, bool& ok);
 TMouseEvent BindMouse(TComponent& root, std::string_view name, bool& ok);
 
+// Binds an object's event property to the root's published handler of that
+// name, as a definition naming the handler does; for windows built in code.
+// Raises EComponentError when the object has no event property of that name
+// or the root no handler of that name and kind, so a mistyped name fails
+// where it is written instead of leaving the event unbound.
+void BindEventByName(TObject& object, std::string_view property, TComponent& root, std::string_view handler);
+
 // An event property over a TNotifyEvent or TMouseEvent data member. With a
 // setter, binding goes through it (a timer restarts when its handler changes).
 template <auto Member, auto Set = nullptr>

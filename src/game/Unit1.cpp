@@ -8,6 +8,7 @@
 #include "components/WavePlay.h"
 #include "core/Exception.h"
 #include "core/Text.h"
+#include "gfx/StandardGraphics.h"
 
 namespace skr {
 
@@ -277,9 +278,15 @@ void TForm1::EndSequence() {
     result->SetBounds(0, 0, 384, 288);
 }
 
+void RegisterProgramClasses() {
+    RegisterStandardGraphics();
+    for (const TClassInfo* cls : {&TImage::StaticClass(), &TTimer::StaticClass(), &TBitmapList::StaticClass(),
+                                  &TWavePlayer::StaticClass()})
+        RegisterComponentClass(*cls);
+}
+
 TForm* BuildForm1() {
-    RegisterBmpList();
-    RegisterWavePlay();
+    RegisterProgramClasses();
     Form1 = new TForm1(nullptr);
     LoadFormFromResource(*Form1);
     return Form1;

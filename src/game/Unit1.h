@@ -102,7 +102,15 @@ extern uint32_t RandSeed;
 void ReseedFromClock();
 int32_t RandomBelow(int32_t n);
 
-// Allocates Form1 and builds it from the program's embedded definition.
+// Makes known by name every class the program's form definition may name:
+// the image kinds of a picture's data (bitmap, icon, JPEG image) and the
+// component classes (picture, timer, sprite strip, sound clip). Whatever
+// reads or writes the window's definition calls it first; an image kind left
+// out would leave its pictures empty without an error.
+void RegisterProgramClasses();
+
+// Registers the program's classes, allocates Form1 and builds it from the
+// program's embedded definition.
 TForm* BuildForm1();
 
 }  // namespace skr

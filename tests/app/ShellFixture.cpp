@@ -1,5 +1,7 @@
 #include "ShellFixture.h"
 
+#include "support/FormInCode.h"
+
 namespace skr::test {
 
 const TClassInfo& TShellForm::StaticClass() {
@@ -31,17 +33,9 @@ Shell::Shell(platform::HeadlessPlatform::Options options) : platform(options) {
     app = std::make_unique<TApplication>(platform);
     form = new TShellForm(nullptr);
     form->platform = &platform;
-    form->SetLoading(true);
-    form->SetBorderStyle(bsSingle);
-    form->SetCaption("Shell");
-    form->SetClientHeight(289);
-    form->SetClientWidth(385);
-    form->SetColor(clBlack);
-    auto bind = [&](TObject& o, const char* prop, const char* handler) {
-        o.ClassInfo().FindProp(prop)->bindEvent(o, *form, handler);
-    };
-    bind(*form, "OnMouseDown", "FormMouseDown");
-    bind(*form, "OnPaint", "FormPaint");
+    BeginFormInCode(*form, "Shell");
+    BindEventByName(*form, "OnMouseDown", *form, "FormMouseDown");
+    BindEventByName(*form, "OnPaint", *form, "FormPaint");
     const uint32_t colours[] = {0x00FF00, 0x0000FF};
     const char* names[] = {"Pic1", "Pic2"};
     for (int i = 0; i < 2; ++i) {
@@ -51,12 +45,12 @@ Shell::Shell(platform::HeadlessPlatform::Options options) : platform(options) {
         pic->SetBounds(0, 0, 385, 289);
         pic->Picture()->SetGraphic(SolidImage(385, 289, colours[i]));
         pic->SetVisible(false);
-        bind(*pic, "OnClick", "PicClick");
+        BindEventByName(*pic, "OnClick", *form, "PicClick");
     }
     auto* timer = new TTimer(form);
     timer->SetName("Timer1");
     timer->SetInterval(250);
-    bind(*timer, "OnTimer", "Timer1Timer");
+    BindEventByName(*timer, "OnTimer", *form, "Timer1Timer");
     form->ClearReading();
     form->Loaded();
 }

@@ -71,7 +71,7 @@ TEST(BitmapList, PublishedPropertiesInTypeInformationOrder) {
     EXPECT_EQ(transparent->names[1].name, "True");
     transparent->setOrd(obj, 1);
     EXPECT_TRUE(list.Transparent());
-    RegisterBmpList();
+    RegisterComponentClass(TBitmapList::StaticClass());
     ASSERT_EQ(FindRegisteredClass("tbitmaplist"), &TBitmapList::StaticClass());
     TComponent* made = TBitmapList::StaticClass().create(nullptr);
     EXPECT_EQ(made->ClassName(), "TBitmapList");

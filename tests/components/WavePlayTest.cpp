@@ -170,7 +170,7 @@ TEST(WaveData, AssignFromNilOrOtherClassRaisesAndKeepsBytes) {
 }
 
 TEST(WavePlayer, PublishesWaveAndRegistersByName) {
-    RegisterWavePlay();
+    RegisterComponentClass(TWavePlayer::StaticClass());
     const TClassInfo* cls = FindRegisteredClass("twaveplayer");
     ASSERT_EQ(cls, &TWavePlayer::StaticClass());
     TComponent owner(nullptr);

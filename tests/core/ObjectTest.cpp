@@ -106,6 +106,11 @@ TEST(Component, EventsBindToTheRootsHandlerByName) {
     EXPECT_EQ(p->OnPoke.name, "Poked");
     p->OnPoke(p);
     EXPECT_EQ(form.pokes, 1);
+    // Bound from code, a name that binds nothing raises.
+    EXPECT_THROW(BindEventByName(*p, "OnPoke", form, "Missing"), EComponentError);
+    EXPECT_THROW(BindEventByName(*p, "OnPush", form, "Poked"), EComponentError);
+    BindEventByName(*p, "onpoke", form, "");
+    EXPECT_FALSE(p->OnPoke);
 }
 
 TEST(Persistent, AssignFromUnrelatedOrNilRaisesConvertError) {

@@ -13,8 +13,9 @@
 #include <iterator>
 #include <optional>
 
-#include "XSession.h"
+#include "support/XSession.h"
 #include "platform/WaveImage.h"
+#include "support/Files.h"
 
 namespace skr::e2e {
 
@@ -122,8 +123,7 @@ std::vector<double> AudioTap::Onsets(const std::vector<int16_t>& clip) const {
 }
 
 std::vector<int16_t> WaveSamples(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    const std::vector<uint8_t> image((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> image = test::TryReadFile(path).value_or(std::vector<uint8_t>{});
     const std::optional<platform::WaveInfo> info = platform::ParseWave(image.data(), image.size());
     std::vector<int16_t> samples;
     if (!info || info->channels != 1 || info->bitsPerSample != 16) return samples;

@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "XSession.h"
+#include "support/XSession.h"
 
 namespace skr::e2e {
 namespace {

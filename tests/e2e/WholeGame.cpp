@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -15,7 +13,8 @@
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
 #include "gfx/JPEGImage.h"
-#include "../support/JpegImages.h"  // relative: the e2e tests have no include path of their own
+#include "support/Files.h"
+#include "support/JpegImages.h"
 
 namespace skr::e2e {
 namespace {
@@ -27,10 +26,8 @@ constexpr const char* kPictures[5] = {"Iperfect", "Inobody", "Iwhy", "Iwinner", 
 
 using Pixels = std::vector<uint32_t>;
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+// An asset's bytes (none when it cannot be read: the references are then not ok).
+std::vector<uint8_t> ReadAsset(const std::string& path) { return test::TryReadFile(path).value_or(std::vector<uint8_t>{}); }
 
 // Lit: a channel above `dark` (the game's dimmest figure frames are near black).
 bool Lit(uint32_t c, int dark = 8) {
@@ -48,7 +45,7 @@ struct References {
 
     explicit References(const std::string& dir) {
         TBitmap strip;
-        TMemoryStream s(ReadFile(dir + "/BitmapNumber.bmp"));
+        TMemoryStream s(ReadAsset(dir + "/BitmapNumber.bmp"));
         try {
             strip.LoadFromStream(s);
         } catch (...) {
@@ -64,7 +61,7 @@ struct References {
             digits.push_back(mask);
         }
         for (int i = 0; i < 5; ++i) {
-            TMemoryStream js = test::JpegPayload(ReadFile(dir + "/" + kPictures[i] + ".jpg"));
+            TMemoryStream js = test::JpegPayload(ReadAsset(dir + "/" + kPictures[i] + ".jpg"));
             TJPEGImage image;
             try {
                 image.ReadData(js);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "XSession.h"
+#include "support/XSession.h"
 
 namespace skr::e2e {
 

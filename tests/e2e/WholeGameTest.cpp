@@ -13,7 +13,7 @@
 
 #include "AudioTap.h"
 #include "WholeGame.h"
-#include "XSession.h"
+#include "support/XSession.h"
 
 namespace skr::e2e {
 namespace {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "WholeGame.h"
-#include "XSession.h"
+#include "support/XSession.h"
 
 namespace skr::e2e {
 namespace {

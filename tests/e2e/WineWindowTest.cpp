@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 
 #include "WholeGame.h"
-#include "XSession.h"
+#include "support/XSession.h"
+#include "support/Files.h"
 
 namespace skr::e2e {
 namespace {
@@ -53,9 +53,8 @@ protected:
 
     // Bytes of sound written so far that are not silence.
     size_t SoundBytes() const {
-        std::ifstream in(sound_, std::ios::binary);
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        return static_cast<size_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) { return c != 0; }));
+        const std::vector<uint8_t> bytes = test::TryReadFile(sound_.string()).value_or(std::vector<uint8_t>{});
+        return static_cast<size_t>(std::count_if(bytes.begin(), bytes.end(), [](uint8_t c) { return c != 0; }));
     }
 
     std::string exe_;
@@ -103,15 +102,15 @@ TEST_F(WineProgram, ADamagedFormDefinitionShowsTheFatalBoxAndExitsWithCodeOne) {
     // A copy of the program whose "TFORM1" resource no longer starts with
     // the stream's signature (the resource is the signature followed by the
     // window's class name; the reader's own code holds the signature too).
-    std::ifstream in(exe_, std::ios::binary);
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> bytes = test::ReadFile(exe_);
     const std::string signature = "TPF0\x06TForm1";
     auto at = std::search(bytes.begin(), bytes.end(), signature.begin(), signature.end());
     ASSERT_NE(at, bytes.end());
     *at = 'X';
     ASSERT_EQ(std::search(at, bytes.end(), signature.begin(), signature.end()), bytes.end());
     const fs::path damaged = home_ / "damaged.exe";
-    std::ofstream(damaged, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(damaged, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 
     XSession x;
     ASSERT_TRUE(x.Ready());

@@ -360,17 +360,13 @@ inline const std::vector<uint8_t> kTimer1Record = {
     0x00, 0x00,                                                                    // ends
 };
 
-inline void Bind(TComponent& c, std::string_view prop, TComponent& root, std::string_view handler) {
-    c.ClassInfo().FindProp(prop)->bindEvent(c, root, handler);
-}
-
 // The worked example's Timer1 (kTimer1Record): interval 250, its handler,
 // designed at (40, 184).
 inline TTestTimer* AddTimer1(TTestRoot& root) {
     auto* t = new TTestTimer(&root);
     t->SetName("Timer1");
     t->interval = 250;
-    Bind(*t, "OnTimer", root, "Timer1Timer");
+    BindEventByName(*t, "OnTimer", root, "Timer1Timer");
     t->SetDesignPos(40, 184);
     return t;
 }
@@ -387,8 +383,8 @@ inline void BuildRichTree(TTestRoot& root, size_t blobSize = 300) {
     root.font.SetName("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E");
     root.textHeight = 12;
     root.SetDesignPos(192, 107);
-    Bind(root, "OnCreate", root, "FormCreate");
-    Bind(root, "OnMouseDown", root, "FormMouseDown");
+    BindEventByName(root, "OnCreate", root, "FormCreate");
+    BindEventByName(root, "OnMouseDown", root, "FormMouseDown");
 
     auto* w1 = new TWidget(&root);
     w1->SetName("Widget1");
@@ -406,7 +402,7 @@ inline void BuildRichTree(TTestRoot& root, size_t blobSize = 300) {
     g->size = 7;
     w1->picture.SetGraphic(std::move(g));
     w1->SetDesignPos(40, 24);
-    Bind(*w1, "OnClick", root, "Widget1Click");
+    BindEventByName(*w1, "OnClick", root, "Widget1Click");
 
     AddTimer1(root);
 

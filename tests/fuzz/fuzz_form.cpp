@@ -16,7 +16,6 @@
 #include "app/Form.h"
 #include "app/Image.h"
 #include "app/Messages.h"
-#include "app/Timer.h"
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
 #include "core/Exception.h"
@@ -25,7 +24,6 @@
 #include "formdef/Messages.h"
 #include "game/Unit1.h"
 #include "gfx/JPEGImage.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 using namespace skr;
@@ -205,14 +203,7 @@ void Exercise(platform::HeadlessPlatform& p, TApplication& app, TForm1& form) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool registered = [] {
-        RegisterStandardGraphics();
-        RegisterComponentClass(TImage::StaticClass());
-        RegisterComponentClass(TTimer::StaticClass());
-        RegisterBmpList();
-        RegisterWavePlay();
-        return true;
-    }();
+    static const bool registered = (RegisterProgramClasses(), true);
     (void)registered;
     platform::HeadlessPlatform p;  // outlives the application and its window
     {

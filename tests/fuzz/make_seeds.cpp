@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,8 +26,8 @@
 #include "gfx/Bitmap.h"
 #include "gfx/Icon.h"
 #include "gfx/JPEGImage.h"
-#include "gfx/StandardGraphics.h"
 #include "support/BmpImages.h"
+#include "support/Files.h"
 #include "support/JpegImages.h"
 #include "support/WaveImages.h"
 
@@ -39,12 +38,6 @@ using namespace skr::test;
 using Bytes = std::vector<uint8_t>;
 
 std::string gOut;
-
-Bytes ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Exception("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void Save(const std::string& target, const std::string& name, const Bytes& bytes) {
     const std::string dir = gOut + "/" + target;
@@ -344,11 +337,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        RegisterStandardGraphics();
-        RegisterComponentClass(TImage::StaticClass());
-        RegisterComponentClass(TTimer::StaticClass());
-        RegisterBmpList();
-        RegisterWavePlay();
+        RegisterProgramClasses();
         gOut = argv[3];
         const std::string assets = argv[1];
         BmpSeeds(assets);

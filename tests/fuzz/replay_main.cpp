@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "support/Files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -33,12 +34,12 @@ int main(int argc, char** argv) {
     }
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& path : inputs) {
-        std::ifstream in(path, std::ios::binary);
-        const std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        if (!in.eof() && in.fail()) {
+        const std::optional<std::vector<uint8_t>> read = skr::test::TryReadFile(path.string());
+        if (!read) {
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             return 1;
         }
+        const std::vector<uint8_t>& bytes = *read;
         std::printf("%s (%zu bytes)\n", path.c_str(), bytes.size());
         std::fflush(stdout);
         // A copy of exactly the input's size, as libFuzzer hands it over, so

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "GameFixture.h"
+#include "support/GameFixture.h"
 #include "app/Image.h"
 #include "app/Program.h"
 #include "app/Timer.h"

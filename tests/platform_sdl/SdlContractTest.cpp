@@ -16,7 +16,7 @@
 #include "platform/sdl/SdlPlatform.h"
 #include "support/BackendContract.h"
 // Last: Xlib's macros (Expose, None, ...) would otherwise rewrite the names above.
-#include "e2e/XSession.h"
+#include "support/XSession.h"
 
 namespace skr {
 namespace {

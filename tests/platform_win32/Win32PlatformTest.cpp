@@ -6,13 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "platform/Resources.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/BackendContract.h"
+#include "support/Files.h"
 
 namespace skr {
 namespace {
@@ -120,8 +119,7 @@ TEST(Win32Resources, TheFormDefinitionAndTheIconAreFoundByNameWithoutRegardToCas
     // The icon group is put back together as the icon file it was made
     // from, but for the planes and bit count that the resource compiler
     // filled into the directory from the image.
-    std::ifstream in(SKR_MAINICON_PATH, std::ios::binary);
-    std::vector<uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::vector<uint8_t> file = test::ReadFile(SKR_MAINICON_PATH);
     ASSERT_EQ(file.size(), 766u);
     file[10] = 1;  // planes
     file[12] = 4;  // bits per pixel

@@ -15,7 +15,6 @@
 #include "components/BmpList.h"
 #include "components/WavePlay.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/Resources.h"
 #include "platform/headless/HeadlessPlatform.h"
 
@@ -332,7 +331,6 @@ TEST_F(Catalogue, SoundClipsArePcmMonoWithTheListedChunks) {
 TEST(EmbeddedForm, ReadsIntoTheWindowWithHiddenOpaquePicturesAndARunningTimer) {
     platform::HeadlessPlatform p;
     TApplication app(p);
-    RegisterStandardGraphics();
     TForm* form = BuildForm1();
     ASSERT_EQ(form, Form1);
     EXPECT_EQ(Form1->ClientWidth(), 385);

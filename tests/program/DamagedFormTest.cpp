@@ -9,8 +9,6 @@
 
 #include "app/Application.h"
 #include "app/Program.h"
-#include "components/BmpList.h"
-#include "components/WavePlay.h"
 #include "formdef/FormReader.h"
 #include "game/Unit1.h"
 #include "platform/Resources.h"
@@ -40,8 +38,7 @@ void Rename(std::vector<uint8_t>& def, const std::string& from, const std::strin
 int RunWith(platform::HeadlessPlatform& p, const std::vector<uint8_t>& def) {
     p.Close(5000);
     return RunProgram(p, [&]() -> TForm* {
-        RegisterBmpList();
-        RegisterWavePlay();
+        RegisterProgramClasses();
         Form1 = new TForm1(nullptr);
         ReadRootComponent(def, *Form1);
         return Form1;

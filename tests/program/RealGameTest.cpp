@@ -2,14 +2,14 @@
 // platform: the real window, components, art and sounds.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "app/Application.h"
 #include "app/Image.h"
 #include "app/Program.h"
-#include "app/Timer.h"
-#include "components/WavePlay.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "support/Player.h"
 
 namespace skr {
 namespace {
@@ -18,6 +18,7 @@ namespace {
 // clicks after the press that starts the game.
 struct RealGame {
     platform::HeadlessPlatform p;
+    std::optional<test::Player> player;
     std::string shown;
     int promptPixels = 0;
     int exitCode = -1;
@@ -25,29 +26,20 @@ struct RealGame {
     explicit RealGame(uint32_t timeOfDay) : p({.startTimeOfDayMs = timeOfDay}) {}
 
     void Play() {
-        p.Click(400, 200, 100);
         exitCode = RunProgram(p, [this]() {
             TForm* form = BuildForm1();
-            TNotifyEvent tick = Form1->Timer1->OnTimer;
-            Form1->Timer1->SetOnTimer(TNotifyEvent{[this, tick](TObject* sender) {
-                                                        tick(sender);
-                                                        AfterTick();
-                                                    },
-                                                    "Timer1Timer"});
+            player.emplace(p, *Form1);
+            player->afterTick = [this] {
+                if (Form1->State().GameState == Idle && promptPixels == 0)
+                    for (int x = 92; x < 292; ++x) promptPixels += p.Pixel(x, 211) != 0;
+            };
+            player->gameOver = [this](const test::GameResult& r) {
+                if (r.picture) shown = r.picture->Name();
+                return false;
+            };
+            player->Start(400);
             return form;
         });
-    }
-
-    void AfterTick() {
-        const TGameRecord& s = Form1->State();
-        if (s.GameState == Idle && promptPixels == 0)
-            for (int x = 92; x < 292; ++x) promptPixels += p.Pixel(x, 211) != 0;
-        if (s.GameState == GameOver) {
-            for (TImage* pic : {Form1->Iperfect, Form1->Inobody, Form1->Iwhy, Form1->Iwinner, Form1->Igoback})
-                if (pic->Visible()) shown = pic->Name();
-            p.Close(p.Now() + 50);
-            return;
-        }
     }
 };
 
@@ -65,38 +57,22 @@ TEST(RealGame, WholeGamesEndWithThePictureForTheirHits) {
         SCOPED_TRACE(perfect);
         platform::HeadlessPlatform p({.startTimeOfDayMs = 12 * 3600 * 1000 + 777});
         TApplication app(p);
-        RegisterStandardGraphics();
         BuildForm1();
         TForm1* form = Form1;
-        TImage* shown = nullptr;
-        int32_t hits = -1, figures = -1;
-        uint32_t centre = 0;
-        TNotifyEvent tick = form->Timer1->OnTimer;
-        form->Timer1->SetOnTimer(TNotifyEvent{[&](TObject* sender) {
-                                                  tick(sender);
-                                                  const TGameRecord& s = form->State();
-                                                  if (s.GameState == GameOver) {
-                                                      for (TImage* pic : {form->Iperfect, form->Inobody, form->Iwhy,
-                                                                          form->Iwinner, form->Igoback})
-                                                          if (pic->Visible()) shown = pic;
-                                                      hits = s.Hits;
-                                                      figures = s.FiguresShown;
-                                                      p.Close(p.Now() + 100);
-                                                      return;
-                                                  }
-                                                  if (s.GameState != Playing || !perfect) return;
-                                                  for (int i = 0; i < s.ActiveSlots; ++i)
-                                                      if (s.SlotStep[i] > 0 && s.SlotStep[i] < 10 && s.SlotHit[i] == HitNone)
-                                                          p.Click(p.Now() + 3, s.SlotX[i] + 20, s.SlotY[i] + 20);
-                                              },
-                                              "Timer1Timer"});
+        test::Player player(p, *form);
+        player.strikeEvery = perfect ? 1 : 0;
+        test::GameResult result;
+        player.gameOver = [&](const test::GameResult& r) {
+            result = r;
+            return false;
+        };
         form->DoCreate();
-        p.Click(400, 200, 100);
+        player.Start(400);
         app.Run();
-        centre = p.Pixel(192, 144);
-        EXPECT_EQ(figures, 100);
-        EXPECT_EQ(hits, perfect ? 100 : 0);
-        EXPECT_EQ(shown, perfect ? form->Iperfect : form->Igoback);
+        const uint32_t centre = p.Pixel(192, 144);
+        EXPECT_EQ(result.figures, 100);
+        EXPECT_EQ(result.hits, perfect ? 100 : 0);
+        EXPECT_EQ(result.picture, perfect ? form->Iperfect : form->Igoback);
         EXPECT_NE(centre, 0u);  // the decoded picture is on the screen
         EXPECT_TRUE(p.ErrorBoxes().empty());
     }

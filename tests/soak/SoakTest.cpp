@@ -12,11 +12,9 @@
 #include <new>
 
 #include "app/Application.h"
-#include "app/Image.h"
-#include "app/Timer.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "support/Player.h"
 
 namespace {
 
@@ -64,53 +62,31 @@ TEST(Soak, OneHundredWholeGamesInOneProcessHoldNoMoreMemoryAtTheEndThanAfterTheF
     constexpr int kGames = 100, kSettled = 5;
     platform::HeadlessPlatform p({.startTimeOfDayMs = 9 * 3600 * 1000 + 123});
     TApplication app(p);
-    RegisterStandardGraphics();
     BuildForm1();
     TForm1* form = Form1;
-    int games = 0;
     int64_t bytesSettled = 0, blocksSettled = 0;
-    int32_t lastState = Idle;
-    TNotifyEvent tick = form->Timer1->OnTimer;
-    form->Timer1->SetOnTimer(TNotifyEvent{
-        [&](TObject* sender) {
-            tick(sender);
-            const TGameRecord& s = form->State();
-            if (s.GameState == GameOver && lastState != GameOver) {
-                // The result picture is up: count the game, click the picture
-                // (back to the prompt), then press to start the next one.
-                ++games;
-                p.ClearSounds();
-                if (games == kSettled) {
-                    bytesSettled = liveBytes.load();
-                    blocksSettled = liveBlocks.load();
-                }
-                if (games == kGames) {
-                    p.Close(p.Now() + 10);
-                } else {
-                    p.Click(p.Now() + 5, 192, 144);
-                    p.Click(p.Now() + 300, 200, 100);
-                }
-            }
-            lastState = s.GameState;
-            // Every third game the player strikes what rises; the others miss all.
-            if (s.GameState != Playing || games % 3 != 0) return;
-            for (int i = 0; i < s.ActiveSlots; ++i)
-                if (s.SlotStep[i] > 0 && s.SlotStep[i] < 10 && s.SlotHit[i] == HitNone)
-                    p.Click(p.Now() + 3, s.SlotX[i] + 20, s.SlotY[i] + 20);
-        },
-        "Timer1Timer"});
+    // Every third game the player strikes what rises; the others miss all.
+    test::Player player(p, *form);
+    player.strikeEvery = 3;
+    player.gameOver = [&](const test::GameResult&) {
+        if (player.Games() == kSettled) {
+            bytesSettled = liveBytes.load();
+            blocksSettled = liveBlocks.load();
+        }
+        return player.Games() < kGames;
+    };
     form->DoCreate();
-    p.Click(400, 200, 100);
+    player.Start(400);
     const int64_t bytesAtStart = liveBytes.load();
     app.Run();
     const int64_t bytesAtEnd = liveBytes.load(), blocksAtEnd = liveBlocks.load();
 
     std::printf("games %d; heap held: at the start %lld bytes, after game %d %lld bytes in %lld blocks, "
                 "after game %d %lld bytes in %lld blocks\n",
-                games, static_cast<long long>(bytesAtStart), kSettled, static_cast<long long>(bytesSettled),
+                player.Games(), static_cast<long long>(bytesAtStart), kSettled, static_cast<long long>(bytesSettled),
                 static_cast<long long>(blocksSettled), kGames, static_cast<long long>(bytesAtEnd),
                 static_cast<long long>(blocksAtEnd));
-    EXPECT_EQ(games, kGames);
+    EXPECT_EQ(player.Games(), kGames);
     EXPECT_TRUE(p.ErrorBoxes().empty());
     EXPECT_LE(bytesAtEnd, bytesSettled);
     EXPECT_LE(blocksAtEnd, blocksSettled);

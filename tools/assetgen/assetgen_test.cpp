@@ -4,17 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include "support/Files.h"
 
 using namespace assetgen;
 
 namespace {
 
-Bytes load(const std::string& file) {
-    std::ifstream in(std::string(SKR_ASSETS_DIR) + "/" + file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+Bytes load(const std::string& file) { return skr::test::ReadFile(std::string(SKR_ASSETS_DIR) + "/" + file); }
 
 void poke32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));

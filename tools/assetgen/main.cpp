@@ -2,13 +2,13 @@
 // into <outdir>, reads every file back and checks it against the layout
 // facts the game relies on. Exits with 1 if anything fails.
 #include "assetgen.h"
+#include "support/Files.h"
 
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <iterator>
 
 using namespace assetgen;
 
@@ -18,12 +18,6 @@ void save(const std::filesystem::path& path, const Bytes& b) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
-Bytes load(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path.string());
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 int run(const std::filesystem::path& dir) {
@@ -45,7 +39,7 @@ int run(const std::filesystem::path& dir) {
     for (const Strip& s : strips) {
         const std::filesystem::path path = dir / (std::string(s.name) + ".bmp");
         save(path, writeBmp(s.make(), s.params));
-        const Bytes back = load(path);
+        const Bytes back = skr::test::ReadFile(path.string());
         report(path.filename().string(), verifyBmp(s.name, back), std::to_string(back.size()) + " bytes");
     }
 
@@ -59,7 +53,7 @@ int run(const std::filesystem::path& dir) {
         const std::filesystem::path path = dir / (std::string(p.name) + ".jpg");
         int quality = 0;
         save(path, writeJpeg(makeResultPicture(p.name), p.length, &quality));
-        const Bytes back = load(path);
+        const Bytes back = skr::test::ReadFile(path.string());
         report(path.filename().string(), verifyJpeg(p.name, back),
                std::to_string(back.size()) + " bytes, quality " + std::to_string(quality));
     }
@@ -74,7 +68,7 @@ int run(const std::filesystem::path& dir) {
     for (const Clip& c : clips) {
         const std::filesystem::path path = dir / (std::string(c.name) + ".wav");
         save(path, writeWav(makeSound(c.name, c.samples), c.fact));
-        const Bytes back = load(path);
+        const Bytes back = skr::test::ReadFile(path.string());
         report(path.filename().string(), verifyWav(c.name, back), std::to_string(back.size()) + " bytes");
     }
 
@@ -89,7 +83,7 @@ int run(const std::filesystem::path& dir) {
             }
         const std::filesystem::path path = dir / "Skrundle.ico";
         save(path, writeIco(colours, mask));
-        const Bytes back = load(path);
+        const Bytes back = skr::test::ReadFile(path.string());
         report(path.filename().string(), verifyIco(back), std::to_string(back.size()) + " bytes");
     }
 

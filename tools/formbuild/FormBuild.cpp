@@ -4,7 +4,6 @@
 //   skr_formbuild <assets dir> <output file>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,27 +16,15 @@
 #include "formdef/FormWriter.h"
 #include "game/Unit1.h"
 #include "gfx/Icon.h"
-#include "gfx/StandardGraphics.h"
+#include "support/Files.h"
 
 namespace {
 
 using namespace skr;
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw Exception("cannot read " + path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-TComponent* gRoot = nullptr;
-
-void Bind(TObject& object, const char* property, const char* handler) {
-    if (!object.ClassInfo().FindProp(property)->bindEvent(object, *gRoot, handler))
-        throw Exception(std::string("no handler ") + handler);
-}
+using skr::test::ReadFile;
 
 void Build(TForm1& form, const std::string& assets) {
-    gRoot = &form;
     form.SetName("Form1");
     form.SetLeft(192);
     form.SetTop(107);
@@ -58,9 +45,9 @@ void Build(TForm1& form, const std::string& assets) {
     }
     form.SetOldCreateOrder(false);
     form.SetScaled(false);
-    Bind(form, "OnCreate", "FormCreate");
-    Bind(form, "OnMouseDown", "FormMouseDown");
-    Bind(form, "OnPaint", "FormPaint");
+    BindEventByName(form, "OnCreate", form, "FormCreate");
+    BindEventByName(form, "OnMouseDown", form, "FormMouseDown");
+    BindEventByName(form, "OnPaint", form, "FormPaint");
     form.SetTextHeight(12);
 
     const char* pictures[] = {"Iperfect", "Inobody", "Iwhy", "Iwinner", "Igoback"};
@@ -79,7 +66,7 @@ void Build(TForm1& form, const std::string& assets) {
         payload.SetPosition(0);
         image->Picture()->ReadData(payload);
         image->SetVisible(false);
-        Bind(*image, "OnClick", (std::string(name) + "Click").c_str());
+        BindEventByName(*image, "OnClick", form, std::string(name) + "Click");
     }
 
     struct Strip { const char* name; int frames; int16_t left, top; };
@@ -96,7 +83,7 @@ void Build(TForm1& form, const std::string& assets) {
     auto* timer = new TTimer(&form);
     timer->SetName("Timer1");
     timer->SetInterval(250);
-    Bind(*timer, "OnTimer", "Timer1Timer");
+    BindEventByName(*timer, "OnTimer", form, "Timer1Timer");
     timer->SetDesignPos(40, 184);
 
     struct Clip { const char* name; int16_t top; };
@@ -117,7 +104,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        RegisterStandardGraphics();
+        RegisterProgramClasses();
         TForm1 form(nullptr);
         Build(form, argv[1]);
         const std::vector<uint8_t> stream = WriteRootComponent(form);

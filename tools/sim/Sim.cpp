@@ -33,11 +33,10 @@
 
 #include "app/Application.h"
 #include "app/Image.h"
-#include "app/Timer.h"
 #include "game/Unit1.h"
-#include "gfx/StandardGraphics.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "png/PngFile.h"
+#include "support/Player.h"
 
 namespace skr {
 namespace {
@@ -115,21 +114,14 @@ std::array<bool, 24> LitCells(const platform::HeadlessPlatform& p) {
     return lit;
 }
 
-struct GameResult {
-    int hits = 0;
-    std::string picture;
-    uint64_t lengthMs = 0;  // from the start press to the result picture
-};
-
 int Run(const Options& o) {
     platform::HeadlessPlatform p({.startTimeOfDayMs = 10 * 3600 * 1000 + o.seed % 3600000});
     TApplication app(p);
-    RegisterStandardGraphics();
     BuildForm1();
     TForm1* form = Form1;
     const TPixelView screen = p.Screen();
 
-    std::vector<GameResult> results;
+    std::vector<test::GameResult> results;
     results.reserve(static_cast<size_t>(o.games));
     uint32_t rng = o.seed * 2654435761u + 1u;
     auto uniform = [&rng] {
@@ -137,8 +129,7 @@ int Run(const Options& o) {
         return static_cast<double>(rng >> 8) / 16777216.0;
     };
     std::array<bool, 24> wasLit{}, missed{};
-    int32_t lastState = Idle;
-    uint64_t gameStart = 0;
+    constexpr uint64_t kFirstStart = 1200;  // after a few blinks of the prompt
     bool snapPrompt = false, snapPlay = false, snapResult = false;
     size_t nextSnap = 0;
     std::vector<uint64_t> snapAt = o.snapAt;
@@ -148,55 +139,42 @@ int Run(const Options& o) {
         if (!o.snapshots.empty() && !tools::WritePng(o.snapshots + "/" + name, screen.pixels, screen.width, screen.height, false))
             failed = true;
     };
-    auto startGame = [&](uint64_t at) {
-        p.Click(at, 200, 100);
-        gameStart = at;
-    };
 
-    TNotifyEvent tick = form->Timer1->OnTimer;
-    form->Timer1->SetOnTimer(TNotifyEvent{
-        [&](TObject* sender) {
-            tick(sender);
-            const TGameRecord& s = form->State();
-            const bool first = results.empty();
-            if (first && s.GameState == Idle && !snapPrompt && s.PromptStep != 0) {
-                snapshot("prompt.png");
-                snapPrompt = true;
-            }
-            while (first && nextSnap < snapAt.size() && s.GameState != Idle && p.Now() >= gameStart + snapAt[nextSnap]) {
-                snapshot("at-" + std::to_string(snapAt[nextSnap]) + ".png");
-                ++nextSnap;
-            }
-            if (s.GameState == GameOver && lastState != GameOver) {
-                // The end sequence has run: the result picture is up.
-                GameResult r{.hits = s.Hits, .picture = {}, .lengthMs = p.Now() - gameStart};
-                for (TImage* pic : {form->Iperfect, form->Inobody, form->Iwhy, form->Iwinner, form->Igoback})
-                    if (pic->Visible()) r.picture = pic->Name();
-                results.push_back(r);
-                p.ClearSounds();
-                wasLit.fill(false);
-                missed.fill(false);
-                p.Click(p.Now() + 5, 192, 144);  // the picture: back to the prompt
-                if (static_cast<int>(results.size()) == o.games) p.Close(p.Now() + 50);
-                else startGame(p.Now() + 300);
-            }
-            lastState = s.GameState;
-            if (s.GameState != Playing) return;
-            const std::array<bool, 24> lit = LitCells(p);
-            if (first && !snapPlay && s.FiguresShown > 10 && std::count(lit.begin(), lit.end(), true) >= 2) {
-                snapshot("play.png");
-                snapPlay = true;
-            }
-            if (o.player == "never") return;
-            for (int c = 0; c < 24; ++c) {
-                if (lit[c] && !wasLit[c]) missed[c] = uniform() < o.miss;  // one roll per figure
-                wasLit[c] = lit[c];
-                if (!lit[c] || missed[c]) continue;
-                const double reaction = o.player == "perfect" ? o.reactionMs : o.reactionMs * (0.8 + 0.4 * uniform());
-                p.Click(p.Now() + static_cast<uint64_t>(reaction), (c % 6) * 64 + 32, (c / 6) * 64 + 32);
-            }
-        },
-        "Timer1Timer"});
+    test::Player player(p, *form);
+    player.afterTick = [&] {
+        const TGameRecord& s = form->State();
+        const bool first = results.empty();
+        if (first && s.GameState == Idle && !snapPrompt && s.PromptStep != 0) {
+            snapshot("prompt.png");
+            snapPrompt = true;
+        }
+        while (first && nextSnap < snapAt.size() && s.GameState != Idle && p.Now() >= kFirstStart + snapAt[nextSnap]) {
+            snapshot("at-" + std::to_string(snapAt[nextSnap]) + ".png");
+            ++nextSnap;
+        }
+        if (s.GameState != Playing) return;
+        const std::array<bool, 24> lit = LitCells(p);
+        if (first && !snapPlay && s.FiguresShown > 10 && std::count(lit.begin(), lit.end(), true) >= 2) {
+            snapshot("play.png");
+            snapPlay = true;
+        }
+        if (o.player == "never") return;
+        for (int c = 0; c < 24; ++c) {
+            if (lit[c] && !wasLit[c]) missed[c] = uniform() < o.miss;  // one roll per figure
+            wasLit[c] = lit[c];
+            if (!lit[c] || missed[c]) continue;
+            const double reaction = o.player == "perfect" ? o.reactionMs : o.reactionMs * (0.8 + 0.4 * uniform());
+            p.Click(p.Now() + static_cast<uint64_t>(reaction), (c % 6) * 64 + 32, (c / 6) * 64 + 32);
+        }
+    };
+    player.gameOver = [&](const test::GameResult& r) {
+        results.push_back(r);
+        wasLit.fill(false);
+        missed.fill(false);
+        if (static_cast<int>(results.size()) < o.games) return true;
+        p.Click(p.Now() + 5, 192, 144);  // the last picture is clicked too (its snapshot)
+        return false;
+    };
     // The result picture is drawn after the tick that shows it; it is on the
     // screen when the player clicks it.
     for (TImage* pic : {form->Iperfect, form->Inobody, form->Iwhy, form->Iwinner, form->Igoback}) {
@@ -211,7 +189,7 @@ int Run(const Options& o) {
                                     click.name};
     }
     form->DoCreate();
-    startGame(1200);  // after a few blinks of the prompt
+    player.Start(kFirstStart);
 
     const auto started = std::chrono::steady_clock::now();
     app.Run();
@@ -226,10 +204,10 @@ int Run(const Options& o) {
     std::vector<int> hits;
     std::vector<uint64_t> lengths;
     std::map<std::string, int> pictures;
-    for (const GameResult& r : results) {
+    for (const test::GameResult& r : results) {
         hits.push_back(r.hits);
         lengths.push_back(r.lengthMs);
-        ++pictures[r.picture.empty() ? "(none)" : r.picture];
+        ++pictures[r.picture ? std::string(r.picture->Name()) : "(none)"];
     }
     std::sort(hits.begin(), hits.end());
     std::sort(lengths.begin(), lengths.end());

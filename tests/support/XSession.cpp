@@ -1,4 +1,4 @@
-#include "XSession.h"
+#include "support/XSession.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -16,8 +16,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
+
+#include "support/Files.h"
 
 extern char** environ;
 
@@ -434,8 +435,8 @@ WinePrefix::WinePrefix(const std::string& program, int dpi) {
     }
     // The desktop's pixels per inch, as the display settings store them.
     const fs::path user = fs::path(path_) / "user.reg";
-    std::ifstream in(user);
-    std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<uint8_t> bytes = test::TryReadFile(user.string()).value_or(std::vector<uint8_t>{});
+    std::string text(bytes.begin(), bytes.end());
     const std::string key = "[Control Panel\\\\Desktop]";
     const size_t at = text.find(key);
     const size_t line = at == std::string::npos ? at : text.find('\n', at);

@@ -1,6 +1,4 @@
-#include "GameFixture.h"
-
-#include <stdexcept>
+#include "support/GameFixture.h"
 
 #include <cstring>
 
@@ -10,7 +8,8 @@
 #include "components/WavePlay.h"
 #include "core/Stream.h"
 #include "gfx/Bitmap.h"
-#include "../support/WaveImages.h"  // relative: bench_game builds this file too
+#include "support/FormInCode.h"
+#include "support/WaveImages.h"
 
 namespace skr::test {
 namespace {
@@ -31,20 +30,11 @@ std::vector<uint8_t> Wave(uint32_t samples, int16_t level) { return WaveImage(Pc
 Game::Game(platform::HeadlessPlatform::Options options) : platform(options) {
     app = std::make_unique<TApplication>(platform);
     Form1 = form = new TForm1(nullptr);
-    form->SetLoading(true);
+    BeginFormInCode(*form, "Skrundle ver.1.2.0");
     form->SetName("Form1");
-    form->SetBorderStyle(bsSingle);
-    form->SetCaption("Skrundle ver.1.2.0");
-    form->SetClientHeight(289);
-    form->SetClientWidth(385);
-    form->SetColor(clBlack);
-    auto bind = [&](TObject& o, const char* prop, const char* handler) {
-        if (!o.ClassInfo().FindProp(prop)->bindEvent(o, *form, handler))
-            throw std::logic_error(std::string("no handler ") + handler);
-    };
-    bind(*form, "OnCreate", "FormCreate");
-    bind(*form, "OnMouseDown", "FormMouseDown");
-    bind(*form, "OnPaint", "FormPaint");
+    BindEventByName(*form, "OnCreate", *form, "FormCreate");
+    BindEventByName(*form, "OnMouseDown", *form, "FormMouseDown");
+    BindEventByName(*form, "OnPaint", *form, "FormPaint");
     const char* pictures[] = {"Iperfect", "Inobody", "Iwhy", "Iwinner", "Igoback"};
     for (int i = 0; i < 5; ++i) {
         auto* pic = new TImage(form);
@@ -56,7 +46,7 @@ Game::Game(platform::HeadlessPlatform::Options options) : platform(options) {
         for (int y = 0; y < 289; ++y)
             for (int x = 0; x < 385; ++x) bmp->Scanline(y)[x] = PictureColor(i);
         pic->SetVisible(false);
-        bind(*pic, "OnClick", (std::string(pictures[i]) + "Click").c_str());
+        BindEventByName(*pic, "OnClick", *form, std::string(pictures[i]) + "Click");
     }
     struct StripSpec { const char* name; int frames, w, h; uint32_t (*color)(int); };
     const StripSpec strips[] = {{"BitmapBlorp", 25, 64, 64, [](int f) { return BlorpColor(f); }},
