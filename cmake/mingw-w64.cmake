@@ -23,8 +23,9 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 # Release programs carry no symbol tables (about 1 MB of the executable).
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
 
-# Wine runs what is built, in a 64-bit prefix of the build folder's own.
+# Wine runs what is built, in a 64-bit prefix of the build folder's own
+# (through a wrapper that starts a program again when Wine failed to start it).
 if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix WINEARCH=win64 WINEDEBUG=-all
-                                    WINEDLLOVERRIDES=mscoree,mshtml= wine)
+                                    WINEDLLOVERRIDES=mscoree,mshtml= ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
 endif()
