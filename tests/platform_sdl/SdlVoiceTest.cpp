@@ -14,7 +14,9 @@
 #include <thread>
 #include <vector>
 
+#include "base/ByteOrder.h"
 #include "platform/sdl/SdlVoice.h"
+#include "support/Files.h"
 #include "support/WaveImages.h"
 
 namespace skr::platform {
@@ -92,12 +94,9 @@ protected:
     // Everything the device played, after closing it (which flushes the file).
     std::vector<int16_t> Output() {
         voice_.Close();
-        std::vector<int16_t> out;
-        if (FILE* f = std::fopen(path_.c_str(), "rb")) {
-            uint8_t b[2];
-            while (std::fread(b, 1, 2, f) == 2) out.push_back(static_cast<int16_t>(b[0] | b[1] << 8));
-            std::fclose(f);
-        }
+        const std::vector<uint8_t> bytes = test::TryReadFile(path_).value_or(std::vector<uint8_t>{});
+        std::vector<int16_t> out(bytes.size() / 2);
+        for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<int16_t>(LoadLE16(&bytes[2 * i]));
         return out;
     }
 

@@ -137,12 +137,8 @@ XSession::~XSession() {
 }
 
 std::string XSession::ProgramErrors() const {
-    std::string text;
-    if (FILE* f = errorLog_.empty() ? nullptr : std::fopen(errorLog_.c_str(), "r")) {
-        char buf[4096];
-        for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
-        std::fclose(f);
-    }
+    const std::vector<uint8_t> log = test::TryReadFile(errorLog_).value_or(std::vector<uint8_t>{});
+    const std::string text(log.begin(), log.end());
     // The end says most: the last lines before the program ended.
     return text.size() > 4000 ? text.substr(text.size() - 4000) : text;
 }
