@@ -47,4 +47,36 @@ std::optional<WaveInfo> ParseWave(const uint8_t* image, size_t size) noexcept {
     return std::nullopt;
 }
 
+
+size_t ToPlanarFloat(const WaveInfo& info, std::vector<float>& out, size_t maxFrames) {
+    const bool pcm = info.formatTag == 1 && (info.bitsPerSample == 8 || info.bitsPerSample == 16 || info.bitsPerSample == 32);
+    const bool flt = info.formatTag == 3 && info.bitsPerSample == 32;
+    if ((!pcm && !flt) || info.channels == 0 || !info.data) return 0;
+    const size_t bytes = info.bitsPerSample / 8, frame = bytes * info.channels;
+    if (info.blockAlign != frame) return 0;
+    const size_t frames = info.dataSize / frame;
+    if (frames == 0 || frames > maxFrames) return 0;
+    out.resize(frames * info.channels);
+    for (size_t c = 0; c < info.channels; ++c) {
+        const uint8_t* in = info.data + c * bytes;
+        float* to = out.data() + c * frames;
+        for (size_t i = 0; i < frames; ++i, in += frame) {
+            float v;
+            if (flt) {
+                const uint32_t word = LoadLE32(in);
+                std::memcpy(&v, &word, sizeof v);
+                v = v >= -1.0f ? (v <= 1.0f ? v : 1.0f) : (v < -1.0f ? -1.0f : 0.0f);  // not a number: 0
+            } else if (bytes == 1) {
+                v = (float(in[0]) - 128.0f) / 128.0f;
+            } else if (bytes == 2) {
+                v = float(int16_t(LoadLE16(in))) / 32768.0f;
+            } else {
+                v = float(double(int32_t(LoadLE32(in))) / 2147483648.0);
+            }
+            to[i] = v;
+        }
+    }
+    return frames;
+}
+
 }  // namespace skr::platform

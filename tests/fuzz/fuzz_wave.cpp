@@ -1,10 +1,12 @@
 // Fuzz target: any byte string as an in-memory WAVE image. The facts reader
 // either refuses it or finds facts and a "data" chunk lying inside the
-// image; the headless voice logs it with the playing time those facts give;
-// the SDL voice (on SDL's dummy audio driver, opened once) plays it, through
-// its conversion path when the layout is not the device's, or stays silent
-// for what it cannot play, and stops.
+// image; the page's conversion to float samples stays inside it; the
+// headless voice logs it with the playing time those facts give; the SDL
+// voice (on SDL's dummy audio driver, opened once) plays it, through its
+// conversion path when the layout is not the device's, or stays silent for
+// what it cannot play, and stops.
 #include <cstdlib>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "platform/WaveImage.h"
@@ -30,6 +32,12 @@ void CheckFacts(const uint8_t* data, size_t size) {
     const uint64_t ms = info->DurationMs();
     if (info->avgBytesPerSec == 0) SKR_FUZZ_CHECK(ms == 0);
     else SKR_FUZZ_CHECK(ms == (uint64_t(info->dataSize) * 1000 + info->avgBytesPerSec - 1) / info->avgBytesPerSec);
+    // The page's conversion reads whole frames of the data chunk only, and
+    // every sample it gives is in [-1, 1].
+    std::vector<float> planar;
+    const size_t frames = platform::ToPlanarFloat(*info, planar, size_t(1) << 16);
+    SKR_FUZZ_CHECK(frames == 0 || (planar.size() == frames * info->channels && frames * info->blockAlign <= info->dataSize));
+    for (const float f : planar) SKR_FUZZ_CHECK(f >= -1.0f && f <= 1.0f);
 }
 
 #if SKR_FUZZ_SDL_VOICE

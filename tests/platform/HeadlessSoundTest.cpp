@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "platform/WaveImage.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "support/WaveImages.h"
 
@@ -80,6 +82,36 @@ TEST(HeadlessSound, DataChunkCutShortCountsOnlyTheBytesPresent) {
     EXPECT_EQ(p.Sounds().back().durationMs, 100u);
     EXPECT_NE(p.SoundingAt(99), nullptr);
     EXPECT_EQ(p.SoundingAt(100), nullptr);
+}
+
+// The samples as the page's buffers take them: planar floats in [-1, 1].
+TEST(WaveSamples, PcmAndFloatBecomePlanarFloatsOtherLayoutsNothing) {
+    std::vector<float> out;
+    auto convert = [&](const std::vector<uint8_t>& image, size_t most = 100) {
+        return ToPlanarFloat(*ParseWave(image.data(), image.size()), out, most);
+    };
+    // Stereo 16-bit: left, right, left, right (and half a frame cut off).
+    std::vector<uint8_t> stereo = test::Pcm16({-32768, 16384, 0, -16384});
+    stereo.push_back(7);
+    ASSERT_EQ(convert(test::WaveImage(stereo, {.channels = 2})), 2u);
+    EXPECT_EQ(out, (std::vector<float>{-1.0f, 0.0f, 0.5f, -0.5f}));
+    ASSERT_EQ(convert(test::WaveImage({0, 128, 255}, {.bits = 8})), 3u);
+    EXPECT_EQ(out, (std::vector<float>{-1.0f, 0.0f, 127.0f / 128}));
+    std::vector<uint8_t> floats;
+    for (const float f : {2.0f, -0.25f, -3.0f, std::nanf("")}) {
+        uint32_t w;
+        std::memcpy(&w, &f, 4);
+        test::Put32(floats, w);
+    }
+    ASSERT_EQ(convert(test::WaveImage(floats, {.formatTag = 3, .bits = 32})), 4u);
+    EXPECT_EQ(out, (std::vector<float>{1.0f, -0.25f, -1.0f, 0.0f}));
+
+    out.assign(1, 9.0f);
+    EXPECT_EQ(convert(test::WaveImage(std::vector<uint8_t>(6, 0), {.bits = 24})), 0u) << "24-bit";
+    EXPECT_EQ(convert(test::WaveImage(std::vector<uint8_t>(6, 0), {.formatTag = 2})), 0u) << "ADPCM";
+    EXPECT_EQ(convert(test::WaveImage({1}, {})), 0u) << "no whole frame";
+    EXPECT_EQ(convert(test::WaveImage(std::vector<uint8_t>(8, 0)), 3), 0u) << "more frames than allowed";
+    EXPECT_EQ(out, std::vector<float>{9.0f}) << "a refused layout changed the output";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <emscripten.h>
 
+#include <cstring>
 #include <string>
 
 #include "platform/WaveImage.h"
@@ -21,6 +22,9 @@ int skr_web_poll(int32_t* fields);
 void skr_web_wait(double timeoutMs);  // negative: no deadline
 void skr_web_yield();
 void skr_web_present(const uint32_t* pixels, int stride, int left, int top, int right, int bottom);
+int skr_web_clip(int id, const float* samples, int channels, int frames, int rate);
+void skr_web_drop_clip(int id);
+void skr_web_play_clip(int id, size_t size);
 void skr_web_play(const uint8_t* image, size_t size);
 void skr_web_stop();
 void skr_web_error_box(const char* title, const char* text);
@@ -121,13 +125,49 @@ void WebPlatform::Present(const TRect& r) {
 }
 
 void WebPlatform::PlayWave(const uint8_t* image, size_t size) {
-    // A new request stops what sounds; an image the WAVE reader does not
-    // accept is not handed to the browser's decoder, and still stops.
-    if (!image || size == 0 || !ParseWave(image, size)) {
+    if (!image || size == 0) {
         skr_web_stop();
         return;
     }
+    // A clip played before starts from its buffer at once; it is known by
+    // its bytes, wherever they are now.
+    for (const Clip& clip : clips_) {
+        if (clip.image.size() == size && std::memcmp(clip.image.data(), image, size) == 0) {
+            skr_web_play_clip(clip.id, size);
+            return;
+        }
+    }
+    // A new request stops what sounds; an image the WAVE reader does not
+    // accept is not handed to the browser's decoder, and still stops.
+    const std::optional<WaveInfo> info = ParseWave(image, size);
+    if (!info) {
+        skr_web_stop();
+        return;
+    }
+    if (const int id = MakeClip(*info, image, size)) {
+        skr_web_play_clip(id, size);
+        return;
+    }
     skr_web_play(image, size);
+}
+
+int WebPlatform::MakeClip(const WaveInfo& info, const uint8_t* image, size_t size) {
+    if (info.channels < 1 || info.channels > kMaxClipChannels || info.samplesPerSec < kMinClipRate ||
+        info.samplesPerSec > kMaxClipRate)
+        return 0;
+    std::vector<float> samples;
+    const size_t frames = ToPlanarFloat(info, samples, kMaxClipSamples / info.channels);
+    const int id = nextClip_ + 1;
+    if (frames == 0 || !skr_web_clip(id, samples.data(), info.channels, static_cast<int>(frames),
+                                     static_cast<int>(info.samplesPerSec)))
+        return 0;
+    nextClip_ = id;
+    if (clips_.size() == kMaxClips) {
+        skr_web_drop_clip(clips_.front().id);
+        clips_.erase(clips_.begin());
+    }
+    clips_.push_back(Clip{std::vector<uint8_t>(image, image + size), id});
+    return id;
 }
 
 void WebPlatform::ErrorBox(std::string_view title, std::string_view text) {

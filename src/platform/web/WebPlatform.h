@@ -5,6 +5,12 @@
 // dialog in the page as the error box. The JavaScript side is the library
 // WebPlatform.js, linked with --js-library.
 //
+// The voice starts a clip in the turn it is asked to: the first time a clip
+// is played, its samples are converted here and made into an AudioBuffer of
+// the page's, which every later play of the same bytes starts again. Only a
+// layout this does not convert goes through the browser's decoder, which
+// takes a while (a request that comes meanwhile supersedes it).
+//
 // Waiting suspends the program with Asyncify: WaitEvent until the shell's
 // deadline or the next input event, and PollEvent with an empty queue now
 // and then for an instant, so that a handler polling in a loop (the game's
@@ -20,6 +26,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/WaveImage.h"
 
 namespace skr::platform {
 
@@ -33,6 +40,13 @@ public:
     // An empty poll gives the browser its turn when this much time has
     // passed since the program last let it run.
     static constexpr double kYieldEveryMs = 4.0;
+    // The clips the page keeps as buffers (the program has four), and the
+    // layouts it converts: the rates and channels every engine's buffers
+    // take, and up to 8 Mi samples (32 MiB of floats) a clip.
+    static constexpr size_t kMaxClips = 8;
+    static constexpr uint16_t kMaxClipChannels = 8;
+    static constexpr uint32_t kMinClipRate = 8000, kMaxClipRate = 96000;
+    static constexpr size_t kMaxClipSamples = size_t(8) << 20;
 
     uint32_t TickCount() override;
     TSystemTime SystemTime() override;
@@ -52,6 +66,17 @@ public:
 
 private:
     bool TakeQueued(RawEvent& out);
+    // Converts a clip and hands it to the page; its number, or 0 when it
+    // must be decoded by the browser.
+    int MakeClip(const WaveInfo& info, const uint8_t* image, size_t size);
+
+    // A clip the page holds as a buffer, and the bytes it was made from.
+    struct Clip {
+        std::vector<uint8_t> image;
+        int id = 0;
+    };
+    std::vector<Clip> clips_;  // oldest first
+    int nextClip_ = 0;
 
     std::vector<uint32_t> screen_;  // width_ x height_, allocated once with the window
     int width_ = 0, height_ = 0;

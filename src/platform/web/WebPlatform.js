@@ -7,8 +7,10 @@
 // When the page is opened for testing (Module.skrundleStats, or "stats" in
 // the page's query), what it did is also kept in Module.skrundle: every
 // present (time and rectangle, in a fixed ring), the presses taken, the
-// sounds requested and started and the clip sounding, the time from each
-// press to the present it caused, the dialogs.
+// sounds requested and started (with the audio context's state at the
+// start: whether it could be heard) and the clip sounding, the time from
+// each press to the present it caused and to the next frame the browser
+// drew after it, the dialogs.
 mergeInto(LibraryManager.library, {
   $SkrWeb: {
     canvas: null,
@@ -30,12 +32,43 @@ mergeInto(LibraryManager.library, {
     worker: null,       // a timer that keeps its time while the tab is hidden
     workerWait: 0,      // the number of the worker's latest wait
     workerDone: null,   // ends that wait
-    audio: null,        // resumed at the first press (browsers refuse sound before a gesture)
+    audio: null,        // made at the first sound or press (browsers refuse sound before a gesture)
+    silence: null,      // one sample of silence, started to unlock the sound
+    clips: [],          // the clips made into AudioBuffers, by the number the program gave them
     voice: null,        // the source sounding
+    pressing: false,    // a press is being handled (its sound waits for its frame, below)
+    pending: null,      // [buffer, size, record] of the clip that waits for it
+    unlockDue: false,   // the sound is to be let start after the press's frame
     generation: 0,      // the request the voice belongs to
+    touches: null,      // where and when the last touch contacts landed and lifted: [time, x, y] x kTouches
+    touchNext: 0,
     pressStamp: -1,     // page time of the press taken last, until it is drawn or the program waits
     listeners: [],
     stats: null,
+    // Page times of the start-up: the script run, the WebAssembly ready,
+    // the program's main called, its window opened and shown, its first
+    // wait (where the browser gets its first turn since main); when tested,
+    // also the longest task of the page's first 3 s, and when it began.
+    startup: {script: 0, ready: 0, main: 0, open: 0, shown: 0, wait: 0, longest: 0, longestAt: 0},
+    testing: function() {
+      return !!Module['skrundleStats'] || /(^|[?&])stats(&|=|$)/.test(location.search.slice(1));
+    },
+    // The longest time between two turns of a message the page posts to
+    // itself again and again: the longest task that ran meanwhile.
+    watchTasks: function(ms) {
+      var channel = new MessageChannel(), last = performance.now(), end = last + ms, s = SkrWeb.startup;
+      channel.port1.onmessage = function() {
+        var now = performance.now();
+        if (now - last > s.longest) {
+          s.longest = now - last;
+          s.longestAt = last;
+        }
+        last = now;
+        if (now < end) channel.port2.postMessage(0);
+        else channel.port1.close();
+      };
+      channel.port2.postMessage(0);
+    },
 
     // Queues one event and ends the program's wait.
     push: function(type, button, x, y, modifiers, left, top, right, bottom, stamp) {
@@ -70,9 +103,30 @@ mergeInto(LibraryManager.library, {
       return e.target === SkrWeb.canvas || SkrWeb.captured || SkrWeb.leftHeld;
     },
     // Mouse events a touch screen makes up after a contact (the contact
-    // itself was taken as a press already).
+    // itself was taken as a press already): those the browser marks so, and
+    // where it does not (only some engines know sourceCapabilities), any
+    // that comes within a second of a contact landing or lifting and within
+    // a finger's width of it. (Page time when handled, not the event's
+    // stamp, whose origin older engines set elsewhere.)
+    kTouches: 8,
+    kTouchMs: 1000,
+    kTouchPx: 32,
+    noteTouch: function(e) {
+      var t = SkrWeb.touches, k = SkrWeb.touchNext * 3;
+      t[k] = performance.now();
+      t[k + 1] = e.clientX;
+      t[k + 2] = e.clientY;
+      SkrWeb.touchNext = (SkrWeb.touchNext + 1) % SkrWeb.kTouches;
+    },
     fromTouch: function(e) {
-      return !!(e.sourceCapabilities && e.sourceCapabilities.firesTouchEvents);
+      if (e.sourceCapabilities && e.sourceCapabilities.firesTouchEvents) return true;
+      var t = SkrWeb.touches, now = performance.now();
+      for (var k = 0; k < t.length; k += 3) {
+        if (now - t[k] < SkrWeb.kTouchMs && Math.abs(e.clientX - t[k + 1]) <= SkrWeb.kTouchPx &&
+            Math.abs(e.clientY - t[k + 2]) <= SkrWeb.kTouchPx)
+          return true;
+      }
+      return false;
     },
     onButton: function(e) {
       if (!SkrWeb.reaches(e) || SkrWeb.fromTouch(e)) return;
@@ -80,13 +134,26 @@ mergeInto(LibraryManager.library, {
       var button = e.button === 0 ? 0 : e.button === 2 ? 1 : e.button === 1 ? 2 : -1;
       if (button < 0) return;
       e.preventDefault();  // no focus moves, text selection or middle-button scrolling
-      if (down && e.target === SkrWeb.canvas) {
-        SkrWeb.startAudio();  // resumed within the gesture, before the program plays
-        if (button === 0) SkrWeb.leftHeld = true;
-      }
+      var onCanvas = e.target === SkrWeb.canvas;
+      if (down && onCanvas && button === 0) SkrWeb.leftHeld = true;
       if (!down && button === 0) SkrWeb.leftHeld = false;
       var p = SkrWeb.at(e);
-      SkrWeb.push(down ? 0 : 1, button, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, e.timeStamp);
+      SkrWeb.press(down ? 0 : 1, button, p[0], p[1], SkrWeb.modifiers(e), e.timeStamp);
+      if (down && onCanvas) SkrWeb.unlockAfterFrame();
+    },
+    // Queues a press or release from a gesture (and the program takes it at
+    // once, if it was waiting). While the audio does not run yet, a clip
+    // the program plays meanwhile waits for the press's frame: within a
+    // gesture, the first start of the sound can block the page (WebKit: 30
+    // ms to start a source, 45 more to resume), and the press comes first.
+    press: function(type, button, x, y, modifiers, stamp) {
+      SkrWeb.pressing = true;
+      try {
+        SkrWeb.push(type, button, x, y, modifiers, 0, 0, 0, 0, stamp);
+      } finally {
+        SkrWeb.pressing = false;
+      }
+      if (SkrWeb.pending) SkrWeb.unlockAfterFrame();
     },
     onMove: function(e) {
       if (!SkrWeb.reaches(e) || SkrWeb.fromTouch(e)) return;
@@ -115,13 +182,18 @@ mergeInto(LibraryManager.library, {
         if (!SkrWeb.contacts[id]) return;
         delete SkrWeb.contacts[id];
       }
-      // No emulated mouse events after it, no selection, no magnifier.
+      // No emulated mouse events after it, no selection, no magnifier (and
+      // mouse events that come all the same are known by where it was).
       e.preventDefault();
-      // Browsers differ in which end of a touch lets sound start
-      // (Chromium: the lift), so both try.
-      if (e.type !== 'pointercancel') SkrWeb.startAudio();
-      var p = e.type === 'pointercancel' ? [-1, -1] : SkrWeb.at(e);
-      SkrWeb.push(down ? 0 : 1, 0, p[0], p[1], SkrWeb.modifiers(e), 0, 0, 0, 0, down ? e.timeStamp : -1);
+      var cancel = e.type === 'pointercancel';
+      if (!cancel) SkrWeb.noteTouch(e);
+      var p = cancel ? [-1, -1] : SkrWeb.at(e);
+      SkrWeb.press(down ? 0 : 1, 0, p[0], p[1], SkrWeb.modifiers(e), down ? e.timeStamp : -1);
+      // Browsers differ in which end of a touch lets sound start: the
+      // landing (after its frame, as a mouse press), or only the lift
+      // (Chromium, and iOS, which wants the sound started within it).
+      if (down) SkrWeb.unlockAfterFrame();
+      else if (!cancel) SkrWeb.unlockNow();
     },
     onContextMenu: function(e) {
       if (SkrWeb.reaches(e)) e.preventDefault();
@@ -175,19 +247,95 @@ mergeInto(LibraryManager.library, {
       target.addEventListener(type, handler, options);
       SkrWeb.listeners.push([target, type, handler, options]);
     },
-    startAudio: function() {
+    // The audio context, made when the first clip is started, or after the
+    // frame of the first press, not at start-up: making one can take a
+    // third of a second (Chromium starting its audio service), and nothing
+    // can sound before a press anyway. (A context made before a gesture
+    // stays suspended until one resumes it.)
+    makeAudio: function() {
       var Context = window.AudioContext || window.webkitAudioContext;
-      if (!Context) return;
-      try {
-        if (!SkrWeb.audio) SkrWeb.audio = new Context();
-        if (SkrWeb.audio.state === 'suspended') SkrWeb.audio.resume().catch(function() {});
-      } catch (err) {
-        SkrWeb.audio = null;
+      if (!SkrWeb.audio || SkrWeb.audio.state === 'closed') {
+        try {
+          SkrWeb.audio = Context ? new Context() : null;
+        } catch (err) {
+          SkrWeb.audio = null;
+        }
       }
       if (SkrWeb.stats) SkrWeb.stats.audio = SkrWeb.audio;
+      return SkrWeb.audio;
+    },
+    // After a press's frame (the browsers count a gesture's timers as the
+    // gesture's, and a frame callback's timer runs after its paint), or at
+    // once if the page is hidden and draws no frames.
+    unlockAfterFrame: function() {
+      if (SkrWeb.unlockDue || (SkrWeb.audio && SkrWeb.audio.state === 'running')) return;
+      SkrWeb.unlockDue = true;
+      if (document.hidden) {
+        setTimeout(SkrWeb.unlockNow, 0);
+        return;
+      }
+      requestAnimationFrame(function() { setTimeout(SkrWeb.unlockNow, 0); });
+    },
+    // Within a gesture (or a timer of one): lets the sound start, and starts
+    // the clip that waited. Resuming is what most engines ask for; iOS lets
+    // sound start only within the end of a touch (or a click), by a buffer
+    // started there, for which one sample of silence is enough.
+    unlockNow: function() {
+      SkrWeb.unlockDue = false;
+      var audio = SkrWeb.makeAudio();
+      if (audio && audio.state !== 'running') {
+        try {
+          var source = audio.createBufferSource();
+          source.buffer = SkrWeb.silence || (SkrWeb.silence = audio.createBuffer(1, 1, audio.sampleRate));
+          source.connect(audio.destination);
+          source.start();
+          var resumed = audio.resume();
+          if (resumed) resumed.catch(function() {});
+        } catch (err) {}
+      }
+      var waiting = SkrWeb.pending;
+      SkrWeb.pending = null;
+      if (waiting) SkrWeb.sound(waiting[0], waiting[1], waiting[2]);
+    },
+    // The end of the voice's source: nothing sounds any more (unless a newer
+    // source has taken over).
+    ended: function(e) {
+      if (SkrWeb.voice !== e.target) return;
+      SkrWeb.voice = null;
+      if (SkrWeb.stats) SkrWeb.stats.sounding = 0;
+    },
+    // Starts a clip's buffer on the voice, in the same turn (but while a
+    // press is handled and the audio does not run yet, after its frame),
+    // and notes it in the request's record.
+    sound: function(buffer, size, record) {
+      if (SkrWeb.pressing && !(SkrWeb.audio && SkrWeb.audio.state === 'running')) {
+        SkrWeb.pending = [buffer, size, record];
+        return;
+      }
+      var audio = SkrWeb.makeAudio();
+      if (!audio) return;
+      var source = audio.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.destination);
+      source.onended = SkrWeb.ended;
+      source.start();
+      SkrWeb.voice = source;
+      if (SkrWeb.stats) SkrWeb.stats.sounding = size;
+      if (!record) return;
+      record.started = performance.now();
+      record.state = audio.state;
+    },
+    // The record of a sound request, kept when the page is tested.
+    request: function(size) {
+      var st = SkrWeb.stats;
+      if (!st || st.sounds.length >= 4096) return null;
+      var record = {bytes: size, requested: performance.now(), started: -1, state: ''};
+      st.sounds.push(record);
+      return record;
     },
     stop: function() {
       ++SkrWeb.generation;  // a clip still decoding will not start
+      SkrWeb.pending = null;
       var v = SkrWeb.voice;
       SkrWeb.voice = null;
       if (SkrWeb.stats) SkrWeb.stats.sounding = 0;
@@ -214,8 +362,14 @@ mergeInto(LibraryManager.library, {
     },
   },
 
+  $SkrWeb__postset: 'SkrWeb.startup.script = performance.now();' +
+    'if (SkrWeb.testing()) SkrWeb.watchTasks(3000);' +
+    'addOnInit(function() { SkrWeb.startup.ready = performance.now(); });' +
+    'addOnPreMain(function() { SkrWeb.startup.main = performance.now(); });',
+
   skr_web_open__deps: ['$SkrWeb'],
   skr_web_open: function(width, height, caption) {
+    SkrWeb.startup.open = performance.now();
     var canvas = Module['canvas'] || document.getElementById('screen');
     if (!canvas) {
       canvas = document.createElement('canvas');
@@ -232,6 +386,8 @@ mergeInto(LibraryManager.library, {
     style.webkitTouchCallout = 'none';
     style.webkitTapHighlightColor = 'transparent';
     SkrWeb.canvas = canvas;
+    SkrWeb.touches = new Float64Array(SkrWeb.kTouches * 3).fill(-Infinity);
+    SkrWeb.touchNext = 0;
     SkrWeb.queue = [];
     SkrWeb.captured = SkrWeb.leftHeld = false;
     SkrWeb.contacts = {};
@@ -245,17 +401,19 @@ mergeInto(LibraryManager.library, {
     SkrWeb.pixels = new Uint32Array(SkrWeb.image.data.buffer);
     document.title = UTF8ToString(caption);
     var presents = 4096;
-    var testing = Module['skrundleStats'] || /(^|[?&])stats(&|=|$)/.test(location.search.slice(1));
+    var testing = SkrWeb.testing();
     SkrWeb.stats = Module['skrundle'] = !testing ? null : {
       presents: new Float64Array(presents * 5),  // time, left, top, right, bottom
       presentCount: 0,
       presentCapacity: presents,
       presses: [],        // page time of each press the program took
       pressToScreen: [],  // milliseconds from a press to the present it caused
-      sounds: [],         // {bytes, requested, started}
+      pressToFrame: [],   // ... and to the browser's next frame after that present
+      sounds: [],         // {bytes, requested, started, state: the audio context's at the start}
       sounding: 0,        // bytes of the clip sounding, 0 for none
       dialogs: 0,
       audio: null,        // the audio context (its state tells whether sound may start)
+      startup: SkrWeb.startup,
     };
     SkrWeb.channel = new MessageChannel();
     SkrWeb.channel.port1.onmessage = function() {
@@ -263,9 +421,6 @@ mergeInto(LibraryManager.library, {
       SkrWeb.resumeYield = null;
       if (resume) resume();
     };
-    // The audio context is made now (a browser keeps it suspended until the
-    // first press resumes it), so the first press does not wait for it.
-    SkrWeb.startAudio();
     // (Browsers without env() keep the whole viewport.)
     var area = SkrWeb.safeArea = document.createElement('div');
     area.style.cssText = 'position:fixed;visibility:hidden;pointer-events:none;left:0;top:0;right:0;bottom:0;' +
@@ -301,6 +456,7 @@ mergeInto(LibraryManager.library, {
     SkrWeb.worker = null;
     if (SkrWeb.audio) SkrWeb.audio.close();
     SkrWeb.audio = null;
+    SkrWeb.clips = [];
   },
 
   skr_web_set_caption__deps: ['$SkrWeb'],
@@ -308,15 +464,11 @@ mergeInto(LibraryManager.library, {
     document.title = UTF8ToString(caption);
   },
 
-  // The window's icon becomes the page's icon.
+  // The window's icon becomes the page's icon: its pixels taken now, the
+  // picture made in a later turn (the start-up does not wait for it).
   skr_web_set_icon__deps: ['$SkrWeb'],
   skr_web_set_icon: function(argb, width, height) {
-    var c = document.createElement('canvas');
-    c.width = width;
-    c.height = height;
-    var ctx = c.getContext('2d');
-    var img = ctx.createImageData(width, height);
-    var d = img.data;
+    var img = new ImageData(width, height), d = img.data;
     for (var i = 0; i < width * height; ++i) {
       var p = HEAPU32[(argb >> 2) + i];
       d[i * 4] = (p >>> 16) & 255;
@@ -324,18 +476,24 @@ mergeInto(LibraryManager.library, {
       d[i * 4 + 2] = p & 255;
       d[i * 4 + 3] = p >>> 24;
     }
-    ctx.putImageData(img, 0, 0);
-    var link = document.querySelector('link[rel="icon"]');
-    if (!link) {
-      link = document.createElement('link');
-      link.rel = 'icon';
-      document.head.appendChild(link);
-    }
-    link.href = c.toDataURL('image/png');
+    setTimeout(function() {
+      var c = document.createElement('canvas');
+      c.width = width;
+      c.height = height;
+      c.getContext('2d').putImageData(img, 0, 0);
+      var link = document.querySelector('link[rel="icon"]');
+      if (!link) {
+        link = document.createElement('link');
+        link.rel = 'icon';
+        document.head.appendChild(link);
+      }
+      link.href = c.toDataURL('image/png');
+    }, 0);
   },
 
   skr_web_show__deps: ['$SkrWeb'],
   skr_web_show: function() {
+    SkrWeb.startup.shown = performance.now();
     if (SkrWeb.canvas) SkrWeb.canvas.style.visibility = 'visible';
   },
 
@@ -360,6 +518,7 @@ mergeInto(LibraryManager.library, {
   // Suspends the program until an input event is queued or the time is up.
   skr_web_wait__deps: ['$SkrWeb'],
   skr_web_wait: function(timeoutMs) {
+    if (!SkrWeb.startup.wait) SkrWeb.startup.wait = performance.now();
     SkrWeb.pressStamp = -1;  // a press that drew nothing has no press-to-screen time
     // (Asyncify calls this again, with the same arguments, when it resumes
     // the program: only handleSleep may decide what happens then.)
@@ -381,6 +540,7 @@ mergeInto(LibraryManager.library, {
   // Suspends the program for one turn of the browser's event loop.
   skr_web_yield__deps: ['$SkrWeb'],
   skr_web_yield: function() {
+    if (!SkrWeb.startup.wait) SkrWeb.startup.wait = performance.now();
     SkrWeb.pressStamp = -1;
     return Asyncify.handleSleep(function(wakeUp) {
       SkrWeb.resumeYield = wakeUp;
@@ -410,37 +570,71 @@ mergeInto(LibraryManager.library, {
     st.presents[k + 3] = right;
     st.presents[k + 4] = bottom;
     ++st.presentCount;
-    if (SkrWeb.pressStamp >= 0) {
-      if (st.pressToScreen.length < 4096) st.pressToScreen.push(now - SkrWeb.pressStamp);
-      SkrWeb.pressStamp = -1;
+    var stamp = SkrWeb.pressStamp;
+    if (stamp >= 0 && st.pressToScreen.length < 4096) {
+      st.pressToScreen.push(now - stamp);
+      requestAnimationFrame(function() { st.pressToFrame.push(performance.now() - stamp); });
+    }
+    SkrWeb.pressStamp = -1;
+  },
+
+  // Makes clip `id` of the program: an AudioBuffer of `frames` frames at
+  // `rate` from planar float samples (channel after channel), without an
+  // audio context where the engine can. 0 when the page has no sound or the
+  // engine refuses the layout.
+  skr_web_clip__deps: ['$SkrWeb'],
+  skr_web_clip: function(id, samples, channels, frames, rate) {
+    try {
+      var buffer;
+      try {
+        buffer = new AudioBuffer({numberOfChannels: channels, length: frames, sampleRate: rate});
+      } catch (err) {
+        var audio = SkrWeb.makeAudio();  // (older engines: no buffer without a context)
+        if (!audio) return 0;
+        buffer = audio.createBuffer(channels, frames, rate);
+      }
+      for (var c = 0; c < channels; ++c) {
+        var from = HEAPF32.subarray((samples >> 2) + c * frames, (samples >> 2) + (c + 1) * frames);
+        if (buffer.copyToChannel) buffer.copyToChannel(from, c);
+        else buffer.getChannelData(c).set(from);
+      }
+      SkrWeb.clips[id] = buffer;
+      return 1;
+    } catch (err) {
+      return 0;
     }
   },
 
-  // Plays a WAVE image: decoded from a copy of its bytes, started unless
+  skr_web_drop_clip__deps: ['$SkrWeb'],
+  skr_web_drop_clip: function(id) {
+    delete SkrWeb.clips[id];
+  },
+
+  // Plays clip `id` (a WAVE image of `size` bytes), replacing what sounds:
+  // started at once, in this turn.
+  skr_web_play_clip__deps: ['$SkrWeb'],
+  skr_web_play_clip: function(id, size) {
+    SkrWeb.stop();
+    var record = SkrWeb.request(size), buffer = SkrWeb.clips[id];
+    if (buffer) SkrWeb.sound(buffer, size, record);
+  },
+
+  // Plays a WAVE image that the program does not convert, through the
+  // browser's decoder: decoded from a copy of its bytes, started unless
   // another request came meanwhile.
   skr_web_play__deps: ['$SkrWeb'],
   skr_web_play: function(image, size) {
     SkrWeb.stop();
-    var audio = SkrWeb.audio, generation = SkrWeb.generation;
-    var record = {bytes: size, requested: performance.now(), started: -1};
-    if (SkrWeb.stats && SkrWeb.stats.sounds.length < 4096) SkrWeb.stats.sounds.push(record);
-    if (!audio) return;  // no press yet: the browser would refuse to sound
+    var audio = SkrWeb.makeAudio(), generation = SkrWeb.generation, record = SkrWeb.request(size);
+    if (!audio) return;
     var copy = HEAPU8.slice(image, image + size).buffer;
-    audio.decodeAudioData(copy).then(function(buffer) {
+    var decoded = function(buffer) {
       if (generation !== SkrWeb.generation || SkrWeb.audio !== audio) return;
-      var source = audio.createBufferSource();
-      source.buffer = buffer;
-      source.connect(audio.destination);
-      source.onended = function() {
-        if (SkrWeb.voice !== source) return;
-        SkrWeb.voice = null;
-        if (SkrWeb.stats) SkrWeb.stats.sounding = 0;
-      };
-      source.start();
-      SkrWeb.voice = source;
-      record.started = performance.now();
-      if (SkrWeb.stats) SkrWeb.stats.sounding = size;
-    }, function() {});
+      SkrWeb.sound(buffer, size, record);
+    };
+    // (Older WebKit knows only the form with callbacks.)
+    var promise = audio.decodeAudioData(copy, decoded, function() {});
+    if (promise && promise.catch) promise.catch(function() {});
   },
 
   skr_web_stop__deps: ['$SkrWeb'],
