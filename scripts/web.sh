@@ -6,7 +6,11 @@
 #   scripts/web.sh serve    the same, then serves the page on
 #                           http://127.0.0.1:8385/ until interrupted
 #   scripts/web.sh test     the same, then runs the test programs under node
-#                           and the page's tests in headless Chromium
+#                           and the page's tests in three browser engines:
+#                           headless Chromium, headless Firefox ESR, and
+#                           WebKitGTK's MiniBrowser in a private Xvfb (the
+#                           last two with a PulseAudio server of the test's
+#                           own, so their sound really plays)
 # Idempotent: packages and the sysroot (libjpeg-turbo from Debian's source
 # package, GoogleTest from the sources libgtest-dev installs) are made once,
 # inside the build folder.
@@ -19,8 +23,10 @@ export NODE_PATH=/usr/share/nodejs
 
 # --- packages ----------------------------------------------------------------
 # (The build machine's compiler and libraries build the tool that draws the
-# page's icons.)
+# page's icons. Firefox is driven over WebDriver BiDi with Debian's build of
+# the ws package.)
 packages=(emscripten nodejs dpkg-dev cmake libgtest-dev libgmock-dev chromium chromium-driver
+          firefox-esr node-ws webkit2gtk-driver xvfb openbox pulseaudio
           build-essential libpng-dev libjpeg62-turbo-dev pkg-config)
 "$root/scripts/need-packages.sh" "${packages[@]}"
 

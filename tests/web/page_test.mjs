@@ -1,25 +1,32 @@
-// The real page in headless Chromium, played as a player plays it: the
-// prompt blinks, a real press starts a game and the counter line appears,
-// figures seen on the board are struck until a result picture covers the
-// canvas, a click on it brings the prompt back. Along the way: the start,
-// hit and end sounds at their moments, the game going on in a hidden tab,
-// and the tick period and press-to-screen times. The counter line and the
-// result picture are read from the canvas against the assets' glyphs and
-// pictures. With --phone, the page on a touch phone instead (playByTouch).
-//   node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER] [--phone]
+// The real page in a browser engine (Chromium, Firefox or WebKit: see
+// browser.mjs), played as a player plays it: the prompt blinks, a real
+// press starts a game and the counter line appears, figures seen on the
+// board are struck until a result picture covers the canvas, a click on it
+// brings the prompt back. Along the way: the start, hit and end sounds at
+// their moments, each started the moment it is asked for and none dropped,
+// the game going on in a hidden page, and the tick period and
+// press-to-screen times. The counter line and the result picture are read
+// from the canvas against the assets' glyphs and pictures. With --phone,
+// the page on a touch phone instead (playByTouch).
+//   node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER] [--phone] [--engine chromium|firefox|webkit]
 // Exit code 0 when every check holds; the figures are printed either way.
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
 import { serve } from './serve.mjs';
-import { launch, until } from './browser.mjs';
+import { engines, launch, until } from './browser.mjs';
 
-const phone = process.argv.includes('--phone');
-const [pageDir, assetsDir, shotDir] = process.argv.slice(2).filter((a) => a !== '--phone');
-if (!pageDir || !assetsDir) {
-  console.error('usage: node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER] [--phone]');
+const args = process.argv.slice(2);
+const engineAt = args.indexOf('--engine');
+const engine = engineAt >= 0 ? args.splice(engineAt, 2)[1] : 'chromium';
+const phone = args.includes('--phone');
+const [pageDir, assetsDir, shotDir] = args.filter((a) => a !== '--phone');
+if (!pageDir || !assetsDir || !engines.includes(engine)) {
+  console.error(`usage: node page_test.mjs PAGE_FOLDER ASSETS_FOLDER [SCREENSHOT_FOLDER] [--phone] [--engine ${engines.join('|')}]`);
   process.exit(2);
 }
+// Screenshots are named by the engine, Chromium's as they always were.
+const shotName = (name) => path.join(shotDir, engine === 'chromium' ? name : name.replace(/^(browser|web)-/, `$1-${engine}-`));
 const clipBytes = (name) => fs.statSync(path.join(assetsDir, name)).size;
 const clips = {
   start: clipBytes('WaveStart.wav'),
@@ -28,8 +35,8 @@ const clips = {
   end: clipBytes('WaveEnd.wav'),
 };
 const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-const median = (a) => [...a].sort((x, y) => x - y)[Math.floor(a.length / 2)];
-const percentile = (a, p) => [...a].sort((x, y) => x - y)[Math.min(a.length - 1, Math.floor(a.length * p))];
+const median = (a) => (a.length ? [...a].sort((x, y) => x - y)[Math.floor(a.length / 2)] : NaN);
+const percentile = (a, p) => (a.length ? [...a].sort((x, y) => x - y)[Math.min(a.length - 1, Math.floor(a.length * p))] : NaN);
 let failures = 0;
 function check(name, fn) {
   try {
@@ -161,8 +168,9 @@ function stats() {
     const i = (k % s.presentCapacity) * 5;
     presents.push(Array.from(s.presents.subarray(i, i + 5)));
   }
-  return { presents, presses: s.presses, sounds: s.sounds, pressToScreen: s.pressToScreen,
-           dialogs: s.dialogs, hidden: document.hidden, now: performance.now() };
+  return { presents, presses: s.presses, sounds: s.sounds, pressToScreen: s.pressToScreen, pressToFrame: s.pressToFrame,
+           dialogs: s.dialogs, hidden: document.hidden, now: performance.now(), startup: s.startup,
+           audio: s.audio && { state: s.audio.state, time: s.audio.currentTime } };
 }
 
 // The tick as the screen shows it: starting at the first present, the
@@ -207,7 +215,7 @@ async function promptImages(count, everyMs, enough = Infinity) {
 }
 
 const server = await serve(pageDir);
-const browser = await launch(phone ? { phone: { width: 360, height: 780, ratio: 3 } } : { width: 800, height: 760 });  // (2x fits)
+const browser = await launch(phone ? { engine, phone: { width: 360, height: 780, ratio: 3 } } : { engine, width: 800, height: 760 });  // (2x fits)
 const url = `http://127.0.0.1:${server.port}/?stats`;  // (the page keeps what it did for the tests)
 const figures = {};
 const pictureNames = ['Iperfect', 'Inobody', 'Iwhy', 'Iwinner', 'Igoback'];
@@ -272,13 +280,13 @@ async function playWholeGame() {
     ++rounds;
     if (!midShot && rounds > 200 && up.length >= 2 && shotDir) {
       fs.mkdirSync(shotDir, { recursive: true });
-      await browser.screenshot(path.join(shotDir, 'browser-game.png'));
+      await browser.screenshot(shotName('browser-game.png'));
       midShot = true;
     }
-    // Once, mid-game: another tab in front hides this one for a while.
+    // Once, mid-game: the page is hidden for a while (another tab in
+    // front, or its window minimised).
     if (!hidTab && rounds === 60) {
       hidTab = true;
-      const self = await browser.handle();
       // (On the window, capturing: before the page's own listener, which
       // may repaint at once.)
       await browser.script(() => window.addEventListener('visibilitychange', () => {
@@ -286,11 +294,9 @@ async function playWholeGame() {
         else window.skrundleShownAt = performance.now();
       }, true));
       hidden.from = (await browser.script(stats)).now;
-      const other = await browser.newTab();
-      await browser.switchTo(other);
+      await browser.hide();
       await sleep(1500);
-      await browser.closeTab();
-      await browser.switchTo(self);
+      await browser.show();
       const s = await browser.script(stats);
       hidden.to = s.now;
       hidden.wasHidden = await browser.script(() => window.skrundleWasHidden === true);
@@ -305,7 +311,7 @@ async function playWholeGame() {
   }
   if (shotDir) {
     fs.mkdirSync(shotDir, { recursive: true });
-    await browser.screenshot(path.join(shotDir, 'browser-result.png'));
+    await browser.screenshot(shotName('browser-result.png'));
   }
   check('a result picture covers the canvas at the end of the game', () => assert.ok(v.cover > 0.9, `cover ${v.cover}`));
   const played = await browser.script(stats);
@@ -346,27 +352,43 @@ async function playWholeGame() {
   const hits = sounds.filter((s) => s.bytes === clips.hit);
   const dents = sounds.filter((s) => s.bytes === clips.dent);
   const ends = sounds.filter((s) => s.bytes === clips.end);
-  check('the start sound is started at the first press', () => {
+  check('the start sound is requested at the first press', () => {
     assert.ok(start, 'no start sound');
     assert.ok(start.requested >= firstPress && start.requested - firstPress < 100,
               `requested ${(start.requested - firstPress).toFixed(1)} ms after the press`);
-    assert.ok(start.started >= 0 && start.started - start.requested < 300, 'not started within 300 ms');
   });
-  check('every hit sound follows a press within a tick and is started', () => {
+  // Every clip starts in the turn it is asked for (none waits for a
+  // decoder, none is dropped), and once the audio context runs (the first
+  // press resumes it just after the start sound is started, which then
+  // sounds from its beginning), every clip on a running context. (Firefox
+  // takes a second or two to open its output.)
+  const waits = sounds.filter((c) => c.started >= 0).map((c) => c.started - c.requested);
+  figures.startMedian = median(waits);
+  figures.startP99 = percentile(waits, 0.99);
+  figures.dropped = sounds.filter((c) => c.started < 0).length;
+  figures.droppedHits = hits.filter((c) => c.started < 0).length;
+  const running = sounds.findIndex((c) => c.state === 'running');
+  figures.runningAfter = running < 0 ? NaN : sounds[running].requested - firstPress;
+  figures.unheard = running < 0 ? sounds.length : sounds.slice(running).filter((c) => c.state !== 'running').length;
+  check('every clip starts the moment it is asked for: none dropped, median under 2 ms, 99th percentile under 10 ms', () => {
+    assert.equal(figures.dropped, 0, `${figures.dropped} of ${sounds.length} clips never started (${figures.droppedHits} hits)`);
+    assert.ok(figures.startMedian < 2 && figures.startP99 < 10,
+              `request to start: median ${figures.startMedian.toFixed(2)} ms, p99 ${figures.startP99.toFixed(2)} ms`);
+  });
+  check('the audio context runs within 3 s of the first press, and then every clip can be heard', () => {
+    assert.ok(figures.runningAfter < 3000, `the first clip on a running context ${figures.runningAfter} ms after the press`);
+    assert.equal(figures.unheard, 0, `${figures.unheard} later clips started on a context that was not running: ` +
+                 [...new Set(sounds.slice(running).map((c) => c.state))].join(', '));
+    assert.ok(played.audio && played.audio.state === 'running' && played.audio.time > 1,
+              `the context at the end: ${JSON.stringify(played.audio)}`);
+  });
+  check('every hit sound follows a press within a tick', () => {
     assert.ok(hits.length > 0, 'no hit sounds');
     for (const h of hits) {
       const before = played.presses.filter((t) => t <= h.requested + 1);
       const last = before[before.length - 1];
       assert.ok(last !== undefined && h.requested - last < 200, `a hit sound ${(h.requested - last).toFixed(1)} ms after the last press`);
     }
-    // A hit sound that never started was superseded while it decoded: by
-    // another sound requested soon after it (decoding takes a while on a
-    // loaded machine).
-    const unstarted = hits.filter((h) => h.started < 0 &&
-                                         !sounds.some((o) => o.requested > h.requested && o.requested - h.requested < 1000));
-    assert.equal(unstarted.length, 0, `${unstarted.length} hit sounds never started`);
-    const startedShare = hits.filter((h) => h.started >= 0).length / hits.length;
-    assert.ok(startedShare >= 0.8, `only ${(startedShare * 100).toFixed(0)} % of the hit sounds started`);
   });
   // The counter line through the game: every reading is one, hits never
   // above figures, figures never above 100, neither going back, and the
@@ -375,9 +397,13 @@ async function playWholeGame() {
   figures.hits = lastRead ? lastRead.hits : NaN;
   figures.figures = lastRead ? lastRead.figures : NaN;
   const show = (r) => `${r.hits}/${r.figures}`;
+  // (The page shown again is exposed, and a repaint in play draws no
+  // counter line: the next tick does, within 90 ms.)
+  const exposing = (r) => r.t >= hidden.to - 100 && r.t < hidden.to + 300;
   check('the counter line reads hits/figures all game, neither going back, hits <= figures <= 100', () => {
     assert.ok(counted.length > 100, `${counted.length} readings`);
-    assert.equal(counted.length, reads.length, `${reads.length - counted.length} of ${reads.length} readings are no counter line`);
+    const odd = reads.filter((r) => r.hits === undefined && !exposing(r)).map((r) => (r.t - reads[0].t).toFixed(0));
+    assert.equal(odd.length, 0, `${odd.length} of ${reads.length} readings are no counter line, ${odd.slice(0, 5).join(', ')} ms into the game`);
     counted.forEach((r, i) => {
       const p = counted[i - 1] || { hits: 0, figures: 0 };
       assert.ok(r.hits <= r.figures && r.figures <= 100 && r.hits >= p.hits && r.figures >= p.figures,
@@ -453,27 +479,54 @@ async function playWholeGame() {
     assert.ok(blinkGaps.length >= 3, `${blinkGaps.length} blinks`);
     assert.ok(Math.abs(figures.promptMean - 250) <= 3, `mean ${figures.promptMean.toFixed(2)} ms`);
   });
-  const lat = played.pressToScreen;
+  // (A page that keeps no frames or start-up record gives NaN figures.)
+  const lat = played.pressToScreen, frames = played.pressToFrame || [],
+        up = played.startup || { script: NaN, ready: NaN, main: NaN, open: NaN, wait: NaN, longest: NaN, longestAt: NaN };
   figures.pressMedian = median(lat);
   figures.pressP99 = percentile(lat, 0.99);
   figures.presses = lat.length;
-  check('presses reach the screen', () => assert.ok(lat.length > 10));
+  figures.frameMedian = median(frames);
+  figures.firstPressFrame = frames.length ? frames[0] : NaN;
+  // (The first press is the one that starts the sound: it must not wait
+  // for it. A frame comes at the display's next refresh after the present,
+  // and a loaded machine delays it now and then.)
+  check('presses reach the screen; the first as fast as the others', () => {
+    assert.ok(lat.length > 10 && frames.length > 10, `${lat.length} presses drawn, ${frames.length} frames after them`);
+    assert.ok(lat[0] < 20 && frames[0] < 50, `the first press reached the canvas ${lat[0].toFixed(1)} ms after it, ` +
+              `its frame ${frames[0].toFixed(1)} ms after it (the others' at the median ${figures.pressMedian.toFixed(1)} ` +
+              `and ${figures.frameMedian.toFixed(1)} ms)`);
+  });
   const errs = await browser.logs();
-  const severe = errs.filter((e) => e.level === 'SEVERE' && !/favicon/.test(e.message));
-  check('the page logged no errors', () => assert.equal(severe.length, 0, severe.map((e) => e.message).join('\n')));
-  console.log(`figures: prompt period mean ${figures.promptMean.toFixed(2)} ms over ${blinkGaps.length}; tick mean ${figures.tickMean.toFixed(2)} ms over ${figures.ticks} ticks, ` +
+  if (errs) {
+    const severe = errs.filter((e) => e.level === 'SEVERE');
+    check('the page logged no errors', () => assert.equal(severe.length, 0, severe.map((e) => e.message).join('\n')));
+  } else {
+    console.log(`--    the page's logged errors: ${engine}'s driver does not report them`);
+  }
+  console.log(`figures (${engine}): prompt period mean ${figures.promptMean.toFixed(2)} ms over ${blinkGaps.length}; tick mean ${figures.tickMean.toFixed(2)} ms over ${figures.ticks} ticks, ` +
               `p99 error ${figures.tickP99.toFixed(2)} ms; press to canvas median ${figures.pressMedian.toFixed(2)} ms, ` +
-              `p99 ${figures.pressP99.toFixed(2)} ms over ${figures.presses} presses; ${hits.length} hit sounds, ` +
+              `p99 ${figures.pressP99.toFixed(2)} ms over ${figures.presses} presses, the first ${lat[0].toFixed(2)} ms; press to next frame median ` +
+              `${figures.frameMedian.toFixed(2)} ms, the first ${figures.firstPressFrame.toFixed(2)} ms; ` +
+              `sound request to start median ${figures.startMedian.toFixed(2)} ms, p99 ${figures.startP99.toFixed(2)} ms ` +
+              `over ${sounds.length} clips, ${figures.dropped} dropped (${figures.droppedHits} hits), ` +
+              `the first on a running context ${figures.runningAfter.toFixed(0)} ms after the first press, ${figures.unheard} ` +
+              `after it on a context not running; ${hits.length} hit sounds, ` +
               `${dents.length} dents, ${presses} presses made; counter ${show(figures)} at the end over ${counted.length} readings, ` +
               `picture ${figures.picture} (difference ${figures.pictureDiff.toFixed(2)}, next ${figures.pictureNext.toFixed(2)}); ` +
               `hit sound at most ${figures.soundLag.toFixed(1)} ms after the counter reading; ` +
-              `first present ${figures.firstPresent.toFixed(1)} ms, first prompt ${figures.firstPrompt.toFixed(1)} ms after navigation start`);
+              `first present ${figures.firstPresent.toFixed(1)} ms, first prompt ${figures.firstPrompt.toFixed(1)} ms after navigation start; ` +
+              `start-up: script at ${up.script.toFixed(0)} ms, WebAssembly ready at ${up.ready.toFixed(0)}, main to its window ` +
+              `${(up.open - up.main).toFixed(1)} ms, window to its first wait ${(up.wait - up.open).toFixed(1)} ms, ` +
+              `the longest task of the first 3 s ${up.longest.toFixed(1)} ms (from ${up.longestAt.toFixed(0)} ms)`);
 }
 
 // The page on a touch phone: it fits; a finger held on the canvas starts a
-// game before it lifts; each contact is one press, two fingers strike two
-// figures at once. Turned, and on a desktop screen, it fits again. It can
-// be installed, and once its worker holds it, it starts with the server gone.
+// game before it lifts; each contact is one press, and the mouse events a
+// browser may make up after it are none; two fingers strike two figures.
+// Turned, and on a desktop screen, it fits again. It can be installed, and
+// once its worker holds it, it starts with the server gone. Where the
+// engine's driver sends no touch (WebKit's sends the mouse), the held
+// press is the mouse's and the contacts are dispatched in the page.
 async function playByTouch() {
   await browser.navigate(url);
   await startPage();
@@ -484,63 +537,116 @@ async function playByTouch() {
     addEventListener('contextmenu', (e) => { window.skrundleMenu = e.defaultPrevented ? 'prevented' : 'shown'; });
     addEventListener('pointerup', (e) => { window.skrundleLift = e.timeStamp; }, { capture: true, once: true });
   });
-  await browser.touch([{ move: spot(v, 192, 144) }, { down: 0 }, { pause: 700 }, { up: 0 }]);  // a long press
-  const held = await browser.script(() => [window.skrundleLift, window.skrundleMenu, String(getSelection()), Module.skrundle.audio.state]);
+  const held = [{ move: spot(v, 192, 144) }, { down: 0 }, { pause: 700 }, { up: 0 }];  // a long press
+  await (browser.can.touch ? browser.touch(held) : browser.mouse(held));
+  const after = await browser.script(() => [window.skrundleLift, window.skrundleMenu, String(getSelection())]);
   const s = await browser.script(stats), drawn = s.presents.find((p) => p[0] >= s.presses[0] && p[2] <= 256 && p[4] > 256);
   v = await browser.script(look);
-  check('a finger held on the canvas starts a game before it lifts; no menu, no selection, sound may start', () => {
+  // (Firefox opens its audio output a second or so after the resume.)
+  after.push(await until('the sound running', () => browser.script(() => Module.skrundle.audio.state === 'running' && 'running'), 5000)
+    .catch(() => browser.script(() => Module.skrundle.audio.state)));
+  check(`a ${browser.can.touch ? 'finger' : 'mouse press'} held on the canvas starts a game before it lifts; no menu, no selection, sound may start`, () => {
     assert.deepEqual(v.read, { hits: 0, figures: 0 });
-    assert.ok(drawn && drawn[0] < held[0], `counter line drawn at ${drawn && drawn[0]} ms, lifted at ${held[0]} ms`);
-    assert.notEqual(held[1], 'shown');
-    assert.deepEqual(held.slice(2), ['', 'running']);
+    assert.ok(drawn && drawn[0] < after[0], `counter line drawn at ${drawn && drawn[0]} ms, lifted at ${after[0]} ms`);
+    assert.notEqual(after[1], 'shown');
+    assert.deepEqual(after.slice(2), ['', 'running']);
   });
 
-  // One finger after another on what is up until two figures are up: then two at once.
-  let contacts = 1, pairs = 0, struck = false;
-  for (const end = Date.now() + 90000; !struck && Date.now() < end;) {
-    v = await browser.script(look);
-    const up = upCells(v), two = up.length > 1 && v.read;
-    if (!up.length) continue;
-    await (two ? browser.touch(taps(v, [up[0]]), taps(v, [up[1]])) : browser.touch(taps(v, up)));
-    contacts += two ? 2 : up.length;
-    if (!two) continue;
-    ++pairs;
-    const hits = v.read.hits;
-    struck = await until('both strikes', async () => ((await browser.script(look)).read || {}).hits === hits + 2, 300).catch(() => false);
-  }
-  await sleep(300);  // (the last presses taken, and room for emulated mouse presses, which must not come)
-  const presses = (await browser.script(stats)).presses.length;
-  check('two fingers on two figures strike both at once; each contact is one press', () => {
-    assert.ok(struck, `no two-finger strike raised the counter by 2 in ${pairs} tries`);
-    assert.equal(presses, contacts, `${presses} presses taken for ${contacts} contacts`);
+  // A contact below the board, then the mouse events a touch screen makes
+  // up after it, as a browser without the page's preventDefault would send
+  // them: they are that contact's. A mouse press well away from it, at
+  // once, counts.
+  const presses = async () => (await browser.script(stats)).presses.length;
+  const below = spot(v, 100, 272), away = spot(v, 300, 272);
+  let count = await presses();
+  if (browser.can.touch) await browser.touch([{ move: below }, { down: 0 }, { up: 0 }]);
+  const fake = (x, y, pointer, mouse) => {
+    const c = document.getElementById('screen'), at = { clientX: x, clientY: y, bubbles: true, cancelable: true, button: 0 };
+    if (pointer) for (const type of ['pointerdown', 'pointerup']) c.dispatchEvent(new PointerEvent(type, { ...at, pointerId: 7, pointerType: 'touch', isPrimary: true }));
+    if (mouse) for (const type of ['mousemove', 'mousedown', 'mouseup']) c.dispatchEvent(new MouseEvent(type, at));
+  };
+  await browser.script(fake, ...below, !browser.can.touch, true);
+  await sleep(150);
+  const afterTouch = await presses() - count;
+  count = await presses();
+  await browser.script(fake, ...away, false, true);
+  await sleep(150);
+  const mouseAway = await presses() - count;
+  check('the mouse events made up after a touch are no press of their own; a mouse press away from it is one', () => {
+    assert.equal(afterTouch, 1, `${afterTouch} presses for one contact and its made-up mouse events`);
+    assert.equal(mouseAway, 1, `${mouseAway} presses for a mouse press away from the contact`);
   });
+
+  // One finger after another on what is up until two figures are up: then
+  // two at once (in Firefox a tick apart: its driver makes one event of two
+  // contacts in the same tick), until both are struck three times. (The
+  // cells struck last show a hit picture for a tick and are left out; a
+  // pair may still fall on the tough figure, which a first blow only dents.)
+  let contacts = 0, pairs = 0, struck = 0;
+  const tapped = new Map();  // cell -> when it was tapped
+  if (browser.can.touch) {
+    count = await presses();
+    const apart = engine === 'firefox';
+    for (const end = Date.now() + 60000; struck < 3 && Date.now() < end;) {
+      v = await browser.script(look);
+      const up = upCells(v).filter((i) => !(Date.now() - tapped.get(i) < 400)), two = up.length > 1 && v.read;
+      if (!up.length) continue;
+      for (const i of two ? up.slice(0, 2) : up) tapped.set(i, Date.now());
+      // (A tick apart: the first finger is still down when the second lands.)
+      const [move0, down0, up0] = taps(v, [up[0]]), [move1, down1, up1] = taps(v, [up[1]]);
+      const pair = apart ? [[move0, down0, { pause: 0 }, up0], [move1, { pause: 0 }, down1, up1]]
+                         : [[move0, down0, up0], [move1, down1, up1]];
+      await (two ? browser.touch(...pair) : browser.touch(taps(v, up)));
+      contacts += two ? 2 : up.length;
+      if (!two) continue;
+      ++pairs;
+      const hits = v.read.hits;
+      struck += await until('both strikes', async () => ((await browser.script(look)).read || {}).hits === hits + 2, 300).then(() => 1, () => 0);
+    }
+    await sleep(300);  // (the last presses taken, and room for emulated mouse presses, which must not come)
+    const taken = await presses() - count;
+    check(`two fingers on two figures ${apart ? 'a tick apart' : 'at once'} strike both; each contact is one press`, () => {
+      assert.ok(struck > 0, `no two-finger strike raised the counter by 2 in ${pairs} tries`);
+      assert.equal(taken, contacts, `${taken} presses taken for ${contacts} contacts`);
+    });
+  } else {
+    console.log(`--    two fingers: ${engine}'s driver sends no touch`);
+  }
 
   // Screenshots with a figure on the board; the phone turned, and a desktop screen.
   const shoot = async (name) => {
     if (!shotDir) return;
     await until('a figure up', async () => upCells(await browser.script(look)).length, 3000).catch(() => {});
     fs.mkdirSync(shotDir, { recursive: true });
-    await browser.screenshot(path.join(shotDir, `web-${name}.png`));
+    await browser.screenshot(shotName(`web-${name}.png`));
   };
   await shoot('phone-portrait');
-  for (const [name, width, height, ratio] of [['phone-landscape', 780, 360, 3], ['desktop', 1920, 1080, 1]]) {
-    await browser.cdp('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: ratio, mobile: ratio > 1,
-                                                              screenOrientation: { type: 'landscapePrimary', angle: ratio > 1 ? 90 : 0 } });
-    await until('the canvas fitted again', async () => (v = await browser.script(look)).fit.vw === width && !misfit(v), 3000).catch(() => {});
-    check(`${name}, ${width} x ${height} at ratio ${ratio}: the canvas fits`, () => assert.equal(misfit(v), null));
-    await shoot(name);
+  if (browser.can.resize) {
+    for (const [name, width, height, ratio] of [['phone-landscape', 780, 360, 3], ['desktop', 1920, 1080, 1]]) {
+      await browser.resize(width, height, ratio);
+      await until('the canvas fitted again', async () => (v = await browser.script(look)).fit.vw === width && !misfit(v), 3000).catch(() => {});
+      check(`${name}, ${width} x ${height} at ratio ${ratio}: the canvas fits`, () => assert.equal(misfit(v), null));
+      await shoot(name);
+    }
+  } else {
+    console.log(`--    the phone turned and a desktop screen: ${engine} cannot emulate another screen here`);
   }
 
   const controlled = await until('the page held by its worker', () => browser.script(() => !!navigator.serviceWorker.controller), 10000).catch(() => false);
-  const { installabilityErrors } = await browser.cdp('Page.getInstallabilityErrors');
-  check('the page can be installed', () => assert.deepEqual(installabilityErrors, []));
-  const errs = (await browser.logs()).filter((e) => e.level === 'SEVERE' && !/favicon/.test(e.message)).map((e) => e.message);
-  check('the page logged no errors', () => assert.deepEqual(errs, []));
+  if (browser.can.install) {
+    const installabilityErrors = await browser.installabilityErrors();
+    check('the page can be installed', () => assert.deepEqual(installabilityErrors, []));
+  }
+  const logged = await browser.logs();
+  if (logged) {
+    const errs = logged.filter((e) => e.level === 'SEVERE').map((e) => e.message);
+    check('the page logged no errors', () => assert.deepEqual(errs, []));
+  }
   await server.close();  // offline: the page comes from its worker's copy
   const offline = await browser.navigate(url).then(startPage).then(() => promptImages(12, 110, 2), () => 0);
   check('with the server gone the page starts from its worker and the prompt blinks',
         () => assert.ok(controlled && offline >= 2, `held by its worker: ${controlled}; ${offline} prompt images`));
-  console.log(`figures: ${contacts} contacts, ${pairs} two-finger tries`);
+  console.log(`figures (${engine}): ${contacts} contacts; two fingers struck both figures in ${struck} of ${pairs} tries`);
 }
 
 try {

@@ -1,17 +1,21 @@
-// Runs a test program built for the page in headless Chromium and reports
-// as it would on a terminal: its output, and its exit code as ours.
-//   node run_in_page.mjs FOLDER PROGRAM [TIMEOUT_SECONDS]
+// Runs a test program built for the page in a browser engine (headless
+// Chromium unless told otherwise) and reports as it would on a terminal:
+// its output, and its exit code as ours.
+//   node run_in_page.mjs FOLDER PROGRAM [TIMEOUT_SECONDS] [--engine chromium|firefox|webkit]
 // FOLDER holds test_page.html and PROGRAM.js / PROGRAM.wasm.
 import { serve } from './serve.mjs';
-import { launch, until } from './browser.mjs';
+import { engines, launch, until } from './browser.mjs';
 
-const [folder, program, seconds = '120'] = process.argv.slice(2);
-if (!folder || !program) {
-  console.error('usage: node run_in_page.mjs FOLDER PROGRAM [TIMEOUT_SECONDS]');
+const args = process.argv.slice(2);
+const engineAt = args.indexOf('--engine');
+const engine = engineAt >= 0 ? args.splice(engineAt, 2)[1] : 'chromium';
+const [folder, program, seconds = '120'] = args;
+if (!folder || !program || !engines.includes(engine)) {
+  console.error(`usage: node run_in_page.mjs FOLDER PROGRAM [TIMEOUT_SECONDS] [--engine ${engines.join('|')}]`);
   process.exit(2);
 }
 const server = await serve(folder);
-const browser = await launch();
+const browser = await launch({ engine });
 let code = 1;
 try {
   await browser.navigate(`http://127.0.0.1:${server.port}/test_page.html?program=${encodeURIComponent(program)}`);
