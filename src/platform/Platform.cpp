@@ -44,4 +44,21 @@ int ScaleForDpi(int dpi, const WindowSpec& spec, int frameWidth, int frameHeight
     return k < 1 ? 1 : k;
 }
 
+FittedClient FitClient(int clientWidth, int clientHeight, int drawableWidth, int drawableHeight, int windowWidth,
+                       int windowHeight) noexcept {
+    FittedClient f;
+    if (clientWidth <= 0 || clientHeight <= 0 || drawableWidth <= 0 || drawableHeight <= 0) return f;
+    // A whole scale per window unit (the compositor's buffer scale); a
+    // fractional one is rounded, and left to the compositor.
+    if (windowWidth > 0 && windowHeight > 0)
+        f.unit = std::clamp((drawableWidth + windowWidth / 2) / windowWidth, 1, 16);
+    f.k = std::max(1, std::min({f.unit, drawableWidth / clientWidth, drawableHeight / clientHeight}));
+    const int w = clientWidth * f.k, h = clientHeight * f.k;
+    // Centred, on a whole window unit (so the pointer's units map exactly).
+    const int left = std::max(0, (drawableWidth - w) / 2) / f.unit * f.unit;
+    const int top = std::max(0, (drawableHeight - h) / 2) / f.unit * f.unit;
+    f.shown = TRect{left, top, left + w, top + h};
+    return f;
+}
+
 }  // namespace skr::platform

@@ -25,6 +25,33 @@ struct PixelScale {
     TRect ToPhysical(const TRect& r) const noexcept { return TRect{r.left * k, r.top * k, r.right * k, r.bottom * k}; }
 };
 
+// Where a client area is shown in a drawable the backend does not size
+// itself (a Wayland window: the compositor gives its size and its scale):
+// each client pixel a k x k block, k the output's scale (the drawable's
+// pixels per window unit) or less where that does not fit, centred on
+// whole window units, black around it. Window units are what the window
+// system reports the pointer in.
+struct FittedClient {
+    int unit = 1;        // physical pixels per window unit
+    int k = 1;           // physical pixels per client pixel
+    TRect shown{};       // the client area, in physical pixels of the drawable
+
+    // A pointer position in window units as a client coordinate (floored,
+    // also outside the area while captured).
+    int ToClientX(int units) const noexcept { return PixelScale{k}.ToClient(units * unit - shown.left); }
+    int ToClientY(int units) const noexcept { return PixelScale{k}.ToClient(units * unit - shown.top); }
+    // A client rectangle in physical pixels of the drawable.
+    TRect ToPhysical(const TRect& r) const noexcept {
+        const TRect p = PixelScale{k}.ToPhysical(r);
+        return TRect{p.left + shown.left, p.top + shown.top, p.right + shown.left, p.bottom + shown.top};
+    }
+};
+// The fit of a client of clientWidth x clientHeight pixels in a drawable of
+// drawableWidth x drawableHeight physical pixels for a window of
+// windowWidth x windowHeight units.
+FittedClient FitClient(int clientWidth, int clientHeight, int drawableWidth, int drawableHeight, int windowWidth,
+                       int windowHeight) noexcept;
+
 // Writes each pixel of rectangle `r` of `from` as a k x k block at k times
 // its place in `to` (which is k times as large); r is clipped to `from`.
 void ScaleUp(const TPixelView& from, const TRect& r, const TPixelView& to, int k) noexcept;

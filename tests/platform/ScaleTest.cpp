@@ -43,5 +43,26 @@ TEST(PixelScale, TheScaleIsTheRoundedDpiOver96AndNeverTakesTheWindowOutOfTheWork
     EXPECT_EQ(ScaleForDpi(1 << 30, spec, 6, 25, TRect{0, 0, 1 << 15, 1 << 15}), 16);
 }
 
+TEST(FittedClient, AtTheOutputsScaleCentredOnWholeUnitsSmallerWhereItMustAndThePointerInClientPixels) {
+    // A window of the client's size at scale 2: the drawable is all client.
+    FittedClient f = FitClient(385, 289, 770, 578, 385, 289);
+    EXPECT_EQ(f.k, 2);
+    EXPECT_EQ(f.shown, (TRect{0, 0, 770, 578}));
+    EXPECT_EQ(f.ToClientX(384), 384);
+    EXPECT_EQ(f.ToClientX(-20), -20);
+    // A tile of 956 x 511 units: centred, its corner on a whole unit.
+    f = FitClient(385, 289, 1912, 1022, 956, 511);
+    EXPECT_EQ(f.k, 2);
+    EXPECT_EQ(f.shown, (TRect{570, 222, 1340, 800}));
+    EXPECT_EQ(f.ToClientX(285), 0);
+    EXPECT_EQ(f.ToClientY(110), -1);
+    EXPECT_EQ(f.ToPhysical(TRect{1, 1, 2, 2}), (TRect{572, 224, 574, 226}));
+    // Too small for the scale: the largest whole k that fits; no client or
+    // drawable: nothing.
+    EXPECT_EQ(FitClient(385, 289, 1000, 700, 500, 350).k, 2);
+    EXPECT_EQ(FitClient(385, 289, 600, 500, 300, 250).k, 1);
+    EXPECT_EQ(FitClient(0, 289, 770, 578, 385, 289).shown, TRect{});
+}
+
 }  // namespace
 }  // namespace skr::platform

@@ -32,12 +32,14 @@ int XftDpi(Display* display) {
 }  // namespace
 
 int DisplayDpi(SDL_Window* window) {
-    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland) return kClassicDpi;
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return kClassicDpi;
     if (const int dpi = XftDpi(info.info.x11.display)) return dpi;
+    // Under a Wayland compositor's Xwayland, only what it tells X clients:
+    // GDK_SCALE there is for toolkits on the compositor itself.
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return kClassicDpi;
     if (const char* gdk = SDL_getenv("GDK_SCALE")) {
         const int k = std::atoi(gdk);
         if (k >= 1 && k <= 16) return kClassicDpi * k;

@@ -11,8 +11,11 @@ namespace skr::platform {
 //   - on X11, the X resource Xft.dpi (what desktops set for 150 % and 200 %),
 //     read through Xlib's resource manager on SDL's own display; failing
 //     that, 96 times the integer GDK_SCALE;
-//   - under a Wayland session, 96: the compositor already scales X clients
-//     (through XWayland) and SDL's own Wayland windows;
+//   - under a Wayland compositor's Xwayland (the program's fallback there),
+//     Xft.dpi alone: a compositor that leaves X clients to scale themselves
+//     (KDE's choice, and GNOME's with Xwayland scaling) sets it, one that
+//     scales them itself leaves it at 96 (the scale a Wayland window gets
+//     is the backend's own, from the output);
 //   - otherwise 96.
 int DisplayDpi(SDL_Window* window);
 

@@ -5,30 +5,55 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
+
+#ifndef SKR_APP_ID
+#define SKR_APP_ID "skrundle"
+#endif
 
 namespace skr::platform {
 
 std::unique_ptr<Platform> OpenPlatform() { return std::make_unique<SdlPlatform>(); }
 
+namespace {
+bool OnDriver(const char* name) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver && std::string_view(driver) == name;
+}
+}  // namespace
+
 SdlPlatform::SdlPlatform() {
-    // The window surface stays a plain shared-memory framebuffer: an
+    // The X11 window surface stays a plain shared-memory framebuffer: an
     // accelerated one would make SDL recreate the window at its first use,
     // and the window manager would then move it off its stored position.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // A click that activates the window is a click like any other (SDL
     // would drop a press that comes within a few milliseconds of the focus).
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    videoReady_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0;
+    // The desktop entry's id names the window (the dock shows its icon):
+    // SDL reads it from the environment, unless the user set it there.
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", SKR_APP_ID, 0);
+    setenv("SDL_VIDEO_X11_WMCLASS", SKR_APP_ID, 0);
+    // SDL_VIDEODRIVER as the user set it; else the compositor's own driver
+    // where there is one (SDL would take X11 first), and SDL's usual order
+    // when it does not answer.
+    const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+    const bool waylandFirst = !SDL_getenv("SDL_VIDEODRIVER") && wayland && *wayland;
+    videoReady_ = SDL_Init(SDL_INIT_EVENTS) == 0 && ((waylandFirst && StartVideo("wayland")) || StartVideo(nullptr));
     // Without a display SDL falls back to drivers that show nothing; the
     // game would then run unseen for ever. Unless SDL was told to use one of
     // them, that counts as no window at all (a fatal start-up error).
-    if (videoReady_ && !SDL_getenv("SDL_VIDEODRIVER")) {
-        const char* driver = SDL_GetCurrentVideoDriver();
-        const std::string_view name = driver ? driver : "";
-        if (name == "offscreen" || name == "dummy" || name == "evdev") videoReady_ = false;
-    }
+    if (videoReady_ && !SDL_getenv("SDL_VIDEODRIVER") && (OnDriver("offscreen") || OnDriver("dummy") || OnDriver("evdev")))
+        videoReady_ = false;
+}
+
+// Starts SDL's video on that driver (null: SDL's own choice).
+bool SdlPlatform::StartVideo(const char* driver) {
+    if (driver) SDL_SetHint(SDL_HINT_VIDEODRIVER, driver);
+    else SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
 void SdlPlatform::StartAudio() {
@@ -47,9 +72,19 @@ void SdlPlatform::PlayWave(const uint8_t* image, size_t size) {
 
 SdlPlatform::~SdlPlatform() {
     voice_.Close();
+    CloseWindow();
+    SDL_Quit();
+}
+
+void SdlPlatform::CloseWindow() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
     if (frame_) SDL_FreeSurface(frame_);
     if (window_) SDL_DestroyWindow(window_);
-    SDL_Quit();
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    frame_ = nullptr;
+    window_ = nullptr;
 }
 
 uint32_t SdlPlatform::TickCount() { return SDL_GetTicks(); }
@@ -79,20 +114,34 @@ bool SdlPlatform::Translate(const SDL_Event& ev, RawEvent& out) {
         case SDL_MOUSEBUTTONUP:
             if (!button(ev.button.button, out.button)) return false;
             out.type = ev.type == SDL_MOUSEBUTTONDOWN ? EventType::ButtonDown : EventType::ButtonUp;
-            out.x = scale_.ToClient(ev.button.x);
-            out.y = scale_.ToClient(ev.button.y);
+            out.x = ClientX(ev.button.x);
+            out.y = ClientY(ev.button.y);
             out.modifiers = modifiers_;
-            return true;
+            held_ = ev.type == SDL_MOUSEBUTTONDOWN ? held_ + 1 : held_ > 0 ? held_ - 1 : 0;
+            // A Wayland window may be larger than its client (a tiling
+            // compositor's tile): a press on the black around the client is
+            // no press on it. (Releases come as they are, as X11 gives them.)
+            return ev.type == SDL_MOUSEBUTTONUP || OnClient(out.x, out.y);
         case SDL_MOUSEMOTION:
             out.type = EventType::PointerMove;
-            out.x = scale_.ToClient(ev.motion.x);
-            out.y = scale_.ToClient(ev.motion.y);
+            out.x = ClientX(ev.motion.x);
+            out.y = ClientY(ev.motion.y);
             out.modifiers = modifiers_;
-            return true;
+            return held_ > 0 || OnClient(out.x, out.y);
         case SDL_QUIT: out.type = EventType::CloseRequest; return true;
         case SDL_WINDOWEVENT:
             switch (ev.window.event) {
+                // A Wayland window keeps its content; a new size or scale
+                // (another output) is a new fit of the same client pixels.
+                case SDL_WINDOWEVENT_SIZE_CHANGED:
+                case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+                    if (wayland_) Fit();
+                    return false;
                 case SDL_WINDOWEVENT_EXPOSED:
+                    if (wayland_) {
+                        DrawView();
+                        return false;
+                    }
                     out.type = EventType::Expose;
                     out.area = TRect{0, 0, width_, height_};
                     return true;
@@ -124,6 +173,60 @@ void SdlPlatform::WaitEvent(uint32_t timeoutMs) {
 
 bool SdlPlatform::OpenWindow(const WindowSpec& spec) {
     if (!videoReady_ || window_) return window_ != nullptr;
+    if (OnDriver("wayland")) {
+        if (OpenWaylandWindow(spec)) return true;
+        // No window from the compositor (no EGL, say): the same run goes on
+        // in X11, under the compositor's Xwayland, rather than failing.
+        CloseWindow();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        videoReady_ = StartVideo("x11");
+        if (!videoReady_) return false;
+    }
+    return OpenX11Window(spec);
+}
+
+bool SdlPlatform::OpenWaylandWindow(const WindowSpec& spec) {
+    // In window units (the compositor's logical pixels); the drawable has
+    // the output's scale. No position: the compositor places the window.
+    window_ = SDL_CreateWindow(spec.captionUtf8.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, spec.clientWidth,
+                               spec.clientHeight,
+                               SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI | (spec.fixedFrame ? 0 : SDL_WINDOW_RESIZABLE));
+    if (!window_) return false;
+    // No vertical sync: a present must not wait for the compositor's next
+    // frame (the event thread draws and presents as things happen).
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+    if (!renderer_) return false;
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, spec.clientWidth,
+                                 spec.clientHeight);
+    if (!texture_ || SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest) != 0) return false;
+    wayland_ = true;
+    width_ = spec.clientWidth;
+    height_ = spec.clientHeight;
+    screen_.assign(static_cast<size_t>(width_) * height_, 0);
+    SDL_UpdateTexture(texture_, nullptr, screen_.data(), width_ * 4);
+    Fit();
+    return true;
+}
+
+void SdlPlatform::Fit() {
+    int dw = 0, dh = 0, ww = 0, wh = 0;
+    SDL_GetRendererOutputSize(renderer_, &dw, &dh);
+    SDL_GetWindowSize(window_, &ww, &wh);
+    fit_ = FitClient(width_, height_, dw, dh, ww, wh);
+    DrawView();
+}
+
+void SdlPlatform::DrawView() {
+    if (!renderer_) return;
+    const SDL_Rect to{fit_.shown.left, fit_.shown.top, fit_.shown.right - fit_.shown.left,
+                      fit_.shown.bottom - fit_.shown.top};
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+    SDL_RenderPresent(renderer_);
+}
+
+bool SdlPlatform::OpenX11Window(const WindowSpec& spec) {
     // Without the high-DPI flag the window is sized in physical pixels. On
     // X11 the window manager puts the frame's outer corner at the requested
     // position (north-west gravity), as the stored Left and Top mean; with no
@@ -167,6 +270,9 @@ void SdlPlatform::SetIcon(const IconImage& icon) {
 void SdlPlatform::Show(ShowState state) {
     if (!window_) return;
     SDL_ShowWindow(window_);
+    // A Wayland window is mapped with its first frame: the client as last
+    // presented (the texture), at the fit for the output it is shown on.
+    if (wayland_) Fit();
     if (state == ShowState::Minimized) SDL_MinimizeWindow(window_);
     else if (state == ShowState::Maximized) SDL_MaximizeWindow(window_);
 }
@@ -185,7 +291,19 @@ TPixelView SdlPlatform::Screen() {
 }
 
 void SdlPlatform::Present(const TRect& r) {
-    if (!window_ || !frame_ || r.Empty()) return;
+    if (!window_ || r.Empty()) return;
+    if (wayland_) {
+        // The changed rows as they are in the surface (whole rows: a
+        // narrower rectangle SDL's GLES renderer would first copy), then the
+        // view drawn again: a frame is always whole.
+        const int top = r.top < 0 ? 0 : r.top, bottom = r.bottom > height_ ? height_ : r.bottom;
+        if (top >= bottom) return;
+        const SDL_Rect rows{0, top, width_, bottom - top};
+        SDL_UpdateTexture(texture_, &rows, screen_.data() + static_cast<size_t>(top) * width_, width_ * 4);
+        DrawView();
+        return;
+    }
+    if (!frame_) return;
     SDL_Surface* target = SDL_GetWindowSurface(window_);
     if (!target) return;
     SDL_Rect area{r.left, r.top, r.right - r.left, r.bottom - r.top};
