@@ -23,13 +23,9 @@
 extern char** environ;
 
 namespace skr::e2e {
-namespace {
 
-// Starts a child with no output of its own (so a test runner reading ours
-// never waits on it) that dies with this process, whatever ends it. Its
-// error output goes to `errorLog` when one is named.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-            const std::string& errorLog = {}) {
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv, const std::string& errorLog,
+            bool ownGroup) {
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
     for (const std::string& e : extraEnv) envStrings.push_back(e);
@@ -43,6 +39,7 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     if (pid != 0) return pid;
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent) _exit(127);
+    if (ownGroup) setpgid(0, 0);
     const int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(null, 1);
@@ -51,6 +48,38 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     execvpe(argv[0], argv.data(), envp.data());
     _exit(127);
 }
+
+bool BlackBounds(const std::vector<uint32_t>& pixels, int imageWidth, int imageHeight, int least, int& left, int& top,
+                 int& right, int& bottom) {
+    if (pixels.size() != size_t(imageWidth) * size_t(imageHeight)) return false;
+    std::vector<int> rows(static_cast<size_t>(imageHeight)), cols(static_cast<size_t>(imageWidth));
+    for (int y = 0; y < imageHeight; ++y)
+        for (int x = 0; x < imageWidth; ++x)
+            if ((pixels[size_t(y) * size_t(imageWidth) + size_t(x)] & 0xFFFFFF) == 0)
+                ++rows[static_cast<size_t>(y)], ++cols[static_cast<size_t>(x)];
+    auto span = [least](const std::vector<int>& counts, int& from, int& to) {
+        from = to = -1;
+        for (int i = 0; i < static_cast<int>(counts.size()); ++i) {
+            if (counts[static_cast<size_t>(i)] < least) continue;
+            if (from < 0) from = i;
+            to = i + 1;
+        }
+        return from >= 0;
+    };
+    return span(cols, left, right) && span(rows, top, bottom);
+}
+
+bool FindBlackArea(const std::vector<uint32_t>& pixels, int imageWidth, int imageHeight, int width, int height, int& left,
+                   int& top) {
+    // The rows and columns black for two thirds of the area's width or
+    // height (the desktop and the frames are not black; the pointer is
+    // small); their bounds must be the area.
+    int right = 0, bottom = 0;
+    return BlackBounds(pixels, imageWidth, imageHeight, 2 * std::min(width, height) / 3, left, top, right, bottom) &&
+           right - left == width && bottom - top == height;
+}
+
+namespace {
 
 // X errors (a window that went away between two requests) are reported by
 // the requests' results, not by ending the test program.
@@ -124,6 +153,15 @@ XSession::~XSession() {
         kill(program_, SIGKILL);
         waitpid(program_, nullptr, 0);
     }
+    if (compositorPid_ > 0) {
+        // (Its D-Bus session and the compositor under it: the whole group.)
+        kill(-compositorPid_, SIGTERM);
+        waitpid(compositorPid_, nullptr, 0);
+    }
+    if (!runtimeDir_.empty()) {
+        std::error_code ec;
+        std::filesystem::remove_all(runtimeDir_, ec);
+    }
     if (windowManager_ > 0) {
         kill(windowManager_, SIGTERM);
         waitpid(windowManager_, nullptr, 0);
@@ -191,8 +229,95 @@ bool XSession::Launch(const std::string& program) {
     return Launch(command, {"SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
 }
 
+namespace {
+
+// A cursor theme whose pointers show nothing (one transparent pixel, in the
+// Xcursor file format): a compositor draws the pointer into its output, and
+// what the tests read there must be the client's pixels alone. Its folder.
+std::string InvisibleCursors(const std::string& under) {
+    const std::string dir = under + "/icons/skr-invisible/cursors";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    // Header (magic, size, version, one entry), the entry (an image of
+    // nominal size 1 at offset 28), the image (its header, then one pixel).
+    const uint32_t words[] = {0x72756358u, 16, 0x10000, 1, 0xFFFD0002u, 1, 28,
+                              36, 0xFFFD0002u, 1, 1, 1, 1, 0, 0, 0, 0x00000000u};
+    for (const char* name : {"default", "left_ptr", "arrow", "pointer", "text", "xterm"}) {
+        std::ofstream out(dir + "/" + name, std::ios::binary);
+        for (const uint32_t w : words) {
+            const unsigned char b[4] = {uint8_t(w), uint8_t(w >> 8), uint8_t(w >> 16), uint8_t(w >> 24)};
+            out.write(reinterpret_cast<const char*>(b), 4);
+        }
+    }
+    return under + "/icons";
+}
+
+}  // namespace
+
+Window XSession::StartMutter() {
+    char tmpl[] = "/tmp/skr-wayland-XXXXXX";
+    if (!display_ || compositorPid_ > 0 || !mkdtemp(tmpl)) return 0;
+    runtimeDir_ = tmpl;
+    cursorPath_ = InvisibleCursors(runtimeDir_);
+    // New windows in the middle of the screen, with room around them on
+    // every side (for presses and moves outside the window), shown at once
+    // (no fading in: what is read of a window is its own pixels).
+    const std::string settings = runtimeDir_ + "/config/glib-2.0/settings";
+    std::error_code ec;
+    std::filesystem::create_directories(settings, ec);
+    std::ofstream(settings + "/keyfile") << "[org/gnome/mutter]\ncenter-new-windows=true\n"
+                                         << "[org/gnome/desktop/interface]\nenable-animations=false\n";
+    waylandDisplay_ = "skr-wayland-" + name_.substr(1);
+    // A dummy monitor as large as the screen, at the session's scale; a
+    // session bus of its own (mutter needs one), and no Xwayland.
+    const std::string mode = std::to_string(800 * scale_) + "x" + std::to_string(600 * scale_);
+    compositorPid_ = Spawn({"dbus-run-session", "--", "mutter", "--nested", "--wayland", "--no-x11",
+                            "--wayland-display=" + waylandDisplay_},
+                           {"DISPLAY=" + name_, "XDG_RUNTIME_DIR=" + runtimeDir_, "MUTTER_DEBUG_DUMMY_MODE_SPECS=" + mode,
+                            "MUTTER_DEBUG_DUMMY_MONITOR_SCALES=" + std::to_string(scale_), "GSETTINGS_BACKEND=keyfile",
+                            "XDG_CONFIG_HOME=" + runtimeDir_ + "/config",
+                            "XCURSOR_PATH=" + cursorPath_, "XCURSOR_THEME=skr-invisible"},
+                           {}, true);
+    if (compositorPid_ < 0) return 0;
+    // Ready once its socket is there and its output window is shown.
+    for (int i = 0; i < 200 && !std::filesystem::exists(runtimeDir_ + "/" + waylandDisplay_); ++i) Sleep(50);
+    compositor_ = WaitForWindow("mutter", 10000);
+    return compositor_;
+}
+
+std::vector<std::string> XSession::WaylandEnv() const {
+    return {"WAYLAND_DISPLAY=" + waylandDisplay_, "XDG_RUNTIME_DIR=" + runtimeDir_, "XCURSOR_PATH=" + cursorPath_,
+            "XCURSOR_THEME=skr-invisible"};
+}
+
+bool XSession::FindWaylandClient(int clientWidth, int clientHeight, int timeoutMs, int& left, int& top, int pollMs) {
+    XWindowAttributes attrs;
+    if (!compositor_ || !XGetWindowAttributes(display_, compositor_, &attrs)) return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (; std::chrono::steady_clock::now() <= end; Sleep(pollMs)) {
+        XImage* image = XGetImage(display_, compositor_, 0, 0, static_cast<unsigned>(attrs.width),
+                                  static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+        if (!image) continue;
+        std::vector<uint32_t> screen;
+        screen.reserve(size_t(attrs.width) * size_t(attrs.height));
+        for (int y = 0; y < attrs.height; ++y)
+            for (int x = 0; x < attrs.width; ++x) screen.push_back(static_cast<uint32_t>(XGetPixel(image, x, y)));
+        XDestroyImage(image);
+        if (FindBlackArea(screen, attrs.width, attrs.height, clientWidth * scale_, clientHeight * scale_, left, top)) {
+            clientLeft_ = left;
+            clientTop_ = top;
+            clientWidth_ = clientWidth;
+            clientHeight_ = clientHeight;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool XSession::Launch(const std::vector<std::string>& args, const std::vector<std::string>& env) {
     std::vector<std::string> all{"DISPLAY=" + name_};
+    if (compositorPid_ > 0)
+        for (const std::string& e : WaylandEnv()) all.push_back(e);
     all.insert(all.end(), env.begin(), env.end());
     if (errorLog_.empty()) errorLog_ = "/tmp/skr_program_" + std::to_string(getpid()) + "_" + name_.substr(1) + ".log";
     program_ = Spawn(args, all, errorLog_);
@@ -280,7 +405,7 @@ std::vector<uint32_t> XSession::Capture(Window w, int width, int height) { retur
 std::vector<uint32_t> XSession::CaptureArea(Window w, int left, int top, int width, int height) {
     std::vector<uint32_t> out;
     const int k = scale_;
-    XImage* image = XGetImage(display_, w, left * k, top * k, static_cast<unsigned>(width * k),
+    XImage* image = XGetImage(display_, w, At(w, left, false), At(w, top, true), static_cast<unsigned>(width * k),
                               static_cast<unsigned>(height * k), AllPlanes, ZPixmap);
     if (!image) return out;
     out.reserve(static_cast<size_t>(width) * height);
@@ -306,10 +431,15 @@ void XSession::Click(Window w, int x, int y, int button) {
 
 void XSession::MovePointer(Window w, int x, int y) {
     // The block's last physical pixel: the program must floor, not round.
+    // (Except left of or above a Wayland window: SDL gives its pointer in
+    // whole window units truncated toward zero, so there only a block's
+    // first pixel is reported in that block.)
+    const bool compositor = w && w == compositor_;
+    const int dx = compositor && x < 0 ? 0 : scale_ - 1, dy = compositor && y < 0 ? 0 : scale_ - 1;
     int rx, ry;
     Window child;
-    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), x * scale_ + scale_ - 1, y * scale_ + scale_ - 1,
-                          &rx, &ry, &child);
+    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), At(w, x, false) + dx, At(w, y, true) + dy, &rx, &ry,
+                          &child);
     XTestFakeMotionEvent(display_, -1, rx, ry, CurrentTime);
     XFlush(display_);
 }
@@ -343,7 +473,7 @@ void XSession::Uncover(Window w, int x, int y, int width, int height) {
 void XSession::CoverWithAnotherWindow(Window w, int width, int height) {
     int x = 0, y = 0;
     Window child = 0;
-    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    XTranslateCoordinates(display_, w, DefaultRootWindow(display_), At(w, 0, false), At(w, 0, true), &x, &y, &child);
     XSetWindowAttributes attrs{};
     attrs.override_redirect = True;  // exactly there, without a frame
     attrs.background_pixel = WhitePixel(display_, DefaultScreen(display_));
@@ -373,7 +503,15 @@ bool XSession::Viewable(Window w) {
 }
 
 uint32_t XSession::Pixel(Window w, int x, int y) {
-    XImage* image = XGetImage(display_, w, x * scale_, y * scale_, 1, 1, AllPlanes, ZPixmap);
+    // A compositor's frame may draw over the client's outermost physical
+    // pixels (libdecor's, at 200 %): there a block is read at its pixel
+    // nearest the client's middle.
+    int dx = 0, dy = 0;
+    if (w && w == compositor_) {
+        dx = 2 * x < clientWidth_ ? scale_ - 1 : 0;
+        dy = 2 * y < clientHeight_ ? scale_ - 1 : 0;
+    }
+    XImage* image = XGetImage(display_, w, At(w, x, false) + dx, At(w, y, true) + dy, 1, 1, AllPlanes, ZPixmap);
     if (!image) return 0xFFFFFFFFu;
     const uint32_t pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFF;
     XDestroyImage(image);
@@ -381,6 +519,13 @@ uint32_t XSession::Pixel(Window w, int x, int y) {
 }
 
 void XSession::RequestClose(Window w) {
+    // A Wayland window: the compositor's close shortcut, for the focused one.
+    if (w && w == compositor_) {
+        SetKey("Alt_L", true);
+        PressKey("F4");
+        SetKey("Alt_L", false);
+        return;
+    }
     XEvent ev;
     std::memset(&ev, 0, sizeof ev);
     ev.xclient.type = ClientMessage;

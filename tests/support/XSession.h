@@ -13,6 +13,24 @@
 
 namespace skr::e2e {
 
+// Starts a child with no output of its own (so a test runner reading ours
+// never waits on it) that dies with this process, whatever ends it (and,
+// with `ownGroup`, in a process group of its own, for the children it
+// starts). Its error output goes to `errorLog` when one is named.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            const std::string& errorLog = {}, bool ownGroup = false);
+
+// In an image of 0x00RRGGBB rows: the bounds of the rows and columns with
+// at least `least` black pixels (a black window on a desktop that is not),
+// right and bottom excluded.
+bool BlackBounds(const std::vector<uint32_t>& pixels, int imageWidth, int imageHeight, int least, int& left, int& top,
+                 int& right, int& bottom);
+// Where an area of width x height pixels is black but for less than a third
+// of its rows and columns (a program's first frame) while what is around it
+// is not (a desktop, a frame): its corner.
+bool FindBlackArea(const std::vector<uint32_t>& pixels, int imageWidth, int imageHeight, int width, int height, int& left,
+                   int& top);
+
 // The program the real-window tests start: the one built here, or another
 // copy of it (the installed one, when the package is checked) named by
 // SKRUNDLE_PROGRAM.
@@ -35,11 +53,35 @@ inline double NowMs() {
 // and expects each one shown as a scale x scale block: a press goes to the
 // block's last physical pixel, and a capture reads one pixel a block and
 // counts the blocks that are not one colour. Geometry is physical.
+//
+// The display may also carry a nested Wayland compositor, GNOME's mutter,
+// at the same scale: its output is an X window covering the screen, and
+// once the client area of the Wayland window it shows has been found, the
+// client-coordinate calls on that X window work in the Wayland window's
+// client pixels as they do on an X window's (XTest presses and the
+// screen's pixels, through the compositor).
 class XSession {
 public:
     explicit XSession(int scale = 1);
     ~XSession();
     bool Ready() const { return display_ != nullptr; }
+
+    // Starts mutter nested on the display, its Wayland socket in a runtime
+    // folder of the session's own; programs launched afterwards (and
+    // WaylandEnv()) find it. Its X window, or 0 when it did not start.
+    Window StartMutter();
+    // WAYLAND_DISPLAY and XDG_RUNTIME_DIR of the nested compositor, and a
+    // cursor theme whose pointers show nothing (the compositor draws the
+    // pointer into its output, and what is read there must be the client's).
+    std::vector<std::string> WaylandEnv() const;
+    // Waits for the compositor to show a window whose client area is
+    // clientWidth x clientHeight client pixels, all black but for a part
+    // smaller than a third of its rows and columns (a program's first
+    // frame), and makes it the client of the compositor's window. Its
+    // corner in the compositor's window, physical; false after the time.
+    bool FindWaylandClient(int clientWidth, int clientHeight, int timeoutMs, int& left, int& top, int pollMs = 100);
+    // The compositor's process (its D-Bus session, mutter under it).
+    pid_t CompositorPid() const { return compositorPid_; }
 
     // Starts a window manager (openbox) on the display; false when none starts.
     bool StartWindowManager();
@@ -93,7 +135,8 @@ public:
     bool Viewable(Window w);
     // One client pixel as 0x00RRGGBB; 0xFFFFFFFF when it cannot be read.
     uint32_t Pixel(Window w, int x, int y);
-    // Asks the window to close, as the close button does.
+    // Asks the window to close, as the close button does (the nested
+    // compositor's window: its close shortcut, for the Wayland window).
     void RequestClose(Window w);
     // Waits for the program to end; its exit code, or -1 on time-out or signal.
     int WaitExit(int timeoutMs);
@@ -105,9 +148,19 @@ public:
     std::string ProgramErrors() const;
 
 private:
+    // A client coordinate's physical place in window w: in the nested
+    // compositor's window, from the Wayland client's corner.
+    int At(Window w, int x, bool vertical) const {
+        return (w && w == compositor_ ? (vertical ? clientTop_ : clientLeft_) : 0) + x * scale_;
+    }
+
     int scale_ = 1;
     long mixedBlocks_ = 0;
     pid_t xvfb_ = -1;
+    pid_t compositorPid_ = -1;
+    Window compositor_ = 0;
+    int clientLeft_ = 0, clientTop_ = 0, clientWidth_ = 0, clientHeight_ = 0;
+    std::string runtimeDir_, waylandDisplay_, cursorPath_;
     pid_t program_ = -1;
     std::string errorLog_;
     pid_t windowManager_ = -1;
