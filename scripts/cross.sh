@@ -4,9 +4,11 @@
 #   scripts/cross.sh arm64         installs what is missing, builds build-arm64/
 #                                  and its Debian package
 #                                  build-arm64/skrundle_VERSION_arm64.deb
-#   scripts/cross.sh arm64 test    the same, then runs every test program
-#                                  under qemu-aarch64, the SDL backend's and
-#                                  the real program's window tests in private
+#   scripts/cross.sh arm64 test    the same, then checks the package with
+#                                  Debian's tools (scripts/check-package.sh)
+#                                  and runs every test program under
+#                                  qemu-aarch64, the SDL backend's and the
+#                                  real program's window tests in private
 #                                  Xvfb displays among them
 #   scripts/cross.sh s390x test    a headless build (no SDL, no X11) for a
 #                                  big-endian CPU, and its tests under
@@ -22,6 +24,7 @@ case $arch in
   *) echo "usage: scripts/cross.sh arm64|s390x [test]" >&2; exit 2 ;;
 esac
 build=${SKR_CROSS_BUILD:-$root/build-$arch}
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 
 # --- packages ----------------------------------------------------------------
 # (need-packages.sh updates apt's lists before it installs anything.)
@@ -55,8 +58,9 @@ fi
 "$root/scripts/need-packages.sh" "${packages[@]}"
 
 # --- the program -------------------------------------------------------------
+# (The package puts the game in /usr/games.)
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/debian-cross.cmake" -DSKR_CROSS=$triplet \
-  -DCMAKE_BUILD_TYPE=Release "${options[@]}" >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR=games "${options[@]}" >/dev/null
 cmake --build "$build" -j2
 if [[ $arch == arm64 ]]; then
   rm -f "$build"/skrundle_*.deb
@@ -65,5 +69,8 @@ if [[ $arch == arm64 ]]; then
 fi
 
 if [[ ${2:-} == test ]]; then
+  if [[ $arch == arm64 ]]; then
+    "$root/scripts/check-package.sh" "$(ls "$build"/skrundle_*.deb)"
+  fi
   ctest --test-dir "$build" --output-on-failure -j2
 fi

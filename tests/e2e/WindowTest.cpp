@@ -113,7 +113,7 @@ TEST(WaylandWindow, OnSwaysTilingCompositorTheClientIsCrispAndCentredInItsTile) 
     const int x0 = left + (right - left - 770) / 2 / 2 * 2, y0 = top + (bottom - top - 578) / 2 / 2 * 2;
     const std::string tree = s.Tree();
     EXPECT_NE(tree.find("\"name\": \"Skrundle ver.1.2.0\""), std::string::npos) << tree;
-    EXPECT_NE(tree.find("\"app_id\": \"skrundle\""), std::string::npos) << "not the desktop entry's id";
+    EXPECT_NE(tree.find("\"app_id\": \"" SKRUNDLE_APP_ID "\""), std::string::npos) << "not the desktop entry's id";
     // The prompt drawn at (92, 200), and every client pixel one 2 x 2 block.
     auto at = [&](int x, int y) { return screen[size_t(y0 + y) * size_t(width) + size_t(x0 + x)]; };
     auto lit = [&](int l, int t, int r, int b) {

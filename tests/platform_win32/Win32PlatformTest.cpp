@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "platform/Resources.h"
@@ -136,6 +137,31 @@ TEST(Win32Process, TheModuleNameIsTheExecutablesPathAndTextsConvertBothWays) {
     EXPECT_EQ(path.substr(path.size() - 15), "win32_tests.exe");
     EXPECT_EQ(platform::WideToUtf8(platform::Utf8ToWide("アプリケーション エラー")), "アプリケーション エラー");
     EXPECT_EQ(platform::Utf8ToWide("タイマー").size(), 4u);
+}
+
+// The program's version information, as Explorer's Details tab reads it.
+TEST(Win32Resources, TheProgramDescribesItselfByItsVersionInformation) {
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(SKRUNDLE_EXE, &handle);
+    ASSERT_GT(size, 0u) << SKRUNDLE_EXE << " has no version information";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(SKRUNDLE_EXE, 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010002u);  // 1.2
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);        // .0.0
+    auto text = [&](const char* name) {
+        char* value = nullptr;
+        const std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+        return VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) && value
+                   ? std::string(value) : std::string("(none)");
+    };
+    EXPECT_EQ(text("ProductName"), "Skrundle");
+    EXPECT_EQ(text("FileVersion"), "1.2.0");
+    EXPECT_EQ(text("OriginalFilename"), "skrundle.exe");
+    EXPECT_NE(text("FileDescription").find("reaction game"), std::string::npos);
+    EXPECT_NE(text("LegalCopyright").find("MIT"), std::string::npos);
 }
 
 }  // namespace
