@@ -361,7 +361,7 @@ async function playWholeGame() {
   // decoder, none is dropped), and once the audio context runs (the first
   // press resumes it just after the start sound is started, which then
   // sounds from its beginning), every clip on a running context. (Firefox
-  // takes a second or two to open its output.)
+  // takes one or two seconds to open its output, four on a busy machine.)
   const waits = sounds.filter((c) => c.started >= 0).map((c) => c.started - c.requested);
   figures.startMedian = median(waits);
   figures.startP99 = percentile(waits, 0.99);
@@ -375,8 +375,8 @@ async function playWholeGame() {
     assert.ok(figures.startMedian < 2 && figures.startP99 < 10,
               `request to start: median ${figures.startMedian.toFixed(2)} ms, p99 ${figures.startP99.toFixed(2)} ms`);
   });
-  check('the audio context runs within 3 s of the first press, and then every clip can be heard', () => {
-    assert.ok(figures.runningAfter < 3000, `the first clip on a running context ${figures.runningAfter} ms after the press`);
+  check('the audio context runs within 8 s of the first press, and then every clip can be heard', () => {
+    assert.ok(figures.runningAfter < 8000, `the first clip on a running context ${figures.runningAfter} ms after the press`);
     assert.equal(figures.unheard, 0, `${figures.unheard} later clips started on a context that was not running: ` +
                  [...new Set(sounds.slice(running).map((c) => c.state))].join(', '));
     assert.ok(played.audio && played.audio.state === 'running' && played.audio.time > 1,
@@ -475,9 +475,13 @@ async function playWholeGame() {
   const blinks = played.presents.filter((p) => p[0] < firstPress && p[1] === 92 && p[2] === 200).map((p) => p[0]).slice(1);
   const blinkGaps = blinks.slice(1).map((t, i) => t - blinks[i]);
   figures.promptMean = blinkGaps.length ? (blinks[blinks.length - 1] - blinks[0]) / blinkGaps.length : NaN;
+  // (The mean over n periods is the first and last blink's distance over
+  // n, so it is off by up to 2J/n where J is how late a timer may fire on a
+  // busy machine: 20 ms, as the game's own ticks show at their 99th
+  // percentile. A wrong period or one that drifts is off by more.)
   check('the prompt blinks every 250 ms before the first game', () => {
     assert.ok(blinkGaps.length >= 3, `${blinkGaps.length} blinks`);
-    assert.ok(Math.abs(figures.promptMean - 250) <= 3, `mean ${figures.promptMean.toFixed(2)} ms`);
+    assert.ok(Math.abs(figures.promptMean - 250) <= Math.max(3, 40 / blinkGaps.length), `mean ${figures.promptMean.toFixed(2)} ms`);
   });
   // (A page that keeps no frames or start-up record gives NaN figures.)
   const lat = played.pressToScreen, frames = played.pressToFrame || [],
@@ -488,11 +492,12 @@ async function playWholeGame() {
   figures.frameMedian = median(frames);
   figures.firstPressFrame = frames.length ? frames[0] : NaN;
   // (The first press is the one that starts the sound: it must not wait
-  // for it. A frame comes at the display's next refresh after the present,
-  // and a loaded machine delays it now and then.)
+  // for it, nor its frame for the audio context's making, which takes up to
+  // 190 ms in WebKit. A frame comes at the display's next refresh after the
+  // present, and a loaded machine delays it by tens of milliseconds.)
   check('presses reach the screen; the first as fast as the others', () => {
     assert.ok(lat.length > 10 && frames.length > 10, `${lat.length} presses drawn, ${frames.length} frames after them`);
-    assert.ok(lat[0] < 20 && frames[0] < 50, `the first press reached the canvas ${lat[0].toFixed(1)} ms after it, ` +
+    assert.ok(lat[0] < 20 && frames[0] < 100, `the first press reached the canvas ${lat[0].toFixed(1)} ms after it, ` +
               `its frame ${frames[0].toFixed(1)} ms after it (the others' at the median ${figures.pressMedian.toFixed(1)} ` +
               `and ${figures.frameMedian.toFixed(1)} ms)`);
   });
