@@ -468,7 +468,9 @@ async function playWholeGame() {
   check('the game tick is 90 ms on average', () => {
     assert.ok(intervals.length >= 50, `only ${intervals.length} ticks followed`);
     assert.ok(Math.abs(figures.tickMean - 90) <= 2, `mean ${figures.tickMean.toFixed(2)} ms`);
-    for (const d of intervals) assert.ok(d > 50 && d < 130, `a tick of ${d.toFixed(1)} ms`);
+    // (The chain takes a tick up to 40 ms off its place, so one late tick
+    // and the next on time can be 50 ms apart; most of them keep closer.)
+    assert.ok(figures.tickP99 < 35, `the 99th percentile tick is ${figures.tickP99.toFixed(1)} ms off 90`);
   });
   // The prompt's blink before the first game, from its presents (after the
   // first, which the program's start-up may have delayed).
