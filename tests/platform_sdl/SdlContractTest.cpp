@@ -32,8 +32,7 @@ namespace {
 class ScopedEnv {
 public:
     void Set(const char* name, const std::string& value) {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+        Keep(name);
         setenv(name, value.c_str(), 1);
     }
     // "NAME=value", as the sessions give their environment.
@@ -42,8 +41,7 @@ public:
         Set(assignment.substr(0, eq).c_str(), assignment.substr(eq + 1));
     }
     void Unset(const char* name) {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+        Keep(name);
         unsetenv(name);
     }
     ~ScopedEnv() {
@@ -54,6 +52,11 @@ public:
     }
 
 private:
+    // Each change's earlier value, given back in reverse order at the end.
+    void Keep(const char* name) {
+        const char* old = std::getenv(name);
+        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+    }
     std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 

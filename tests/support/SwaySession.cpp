@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -172,10 +173,7 @@ bool SwaySession::Launch(const std::string& program, const std::vector<std::stri
     return program_ > 0;
 }
 
-std::string SwaySession::ProgramErrors() const {
-    const std::vector<uint8_t> log = test::TryReadFile(errorLog_).value_or(std::vector<uint8_t>{});
-    return std::string(log.begin(), log.end());
-}
+std::string SwaySession::ProgramErrors() const { return LogTail(errorLog_); }
 
 std::vector<uint32_t> SwaySession::Screenshot(int& width, int& height) {
     std::vector<uint32_t> out;
@@ -185,9 +183,11 @@ std::vector<uint32_t> SwaySession::Screenshot(int& width, int& height) {
     if (grim <= 0 || waitpid(grim, &status, 0) != grim || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return out;
     // A binary PPM: "P6", width, height, the largest value (255), pixels.
     const std::vector<uint8_t> ppm = test::TryReadFile(file).value_or(std::vector<uint8_t>{});
+    // (The header is read from a copy that ends, never past the file.)
+    const std::string header(ppm.begin(), ppm.begin() + static_cast<std::ptrdiff_t>(std::min<size_t>(ppm.size(), 64)));
     int maxValue = 0, at = 0;
-    if (ppm.size() < 16 || std::sscanf(reinterpret_cast<const char*>(ppm.data()), "P6 %d %d %d%n", &width, &height,
-                                       &maxValue, &at) != 3 || maxValue != 255 || width <= 0 || height <= 0)
+    if (std::sscanf(header.c_str(), "P6 %d %d %d%n", &width, &height, &maxValue, &at) != 3 || maxValue != 255 ||
+        width <= 0 || height <= 0 || width > 16384 || height > 16384)
         return out;
     const size_t start = static_cast<size_t>(at) + 1, n = size_t(width) * size_t(height);
     if (ppm.size() < start + 3 * n) return out;
@@ -195,15 +195,6 @@ std::vector<uint32_t> SwaySession::Screenshot(int& width, int& height) {
     for (size_t i = 0; i < n; ++i)
         out[i] = uint32_t(ppm[start + 3 * i]) << 16 | uint32_t(ppm[start + 3 * i + 1]) << 8 | ppm[start + 3 * i + 2];
     return out;
-}
-
-bool SwaySession::FindBlackArea(int width, int height, int timeoutMs, int& left, int& top) {
-    for (int waited = 0; waited <= timeoutMs; waited += 100, Sleep(100)) {
-        int w = 0, h = 0;
-        const std::vector<uint32_t> screen = Screenshot(w, h);
-        if (e2e::FindBlackArea(screen, w, h, width, height, left, top)) return true;
-    }
-    return false;
 }
 
 bool SwaySession::Pointer(int x, int y, bool down) {
@@ -235,15 +226,6 @@ std::string SwaySession::Tree() { return SwayMsg("-t get_tree"); }
 
 void SwaySession::Close(const std::string& title) { SwayMsg("'[title=\"" + title + "\"] kill'"); }
 
-int SwaySession::WaitExit(int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 20, Sleep(20)) {
-        int status = 0;
-        if (waitpid(program_, &status, WNOHANG) == program_) {
-            program_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-    }
-    return -1;
-}
+int SwaySession::WaitExit(int timeoutMs) { return WaitForExit(program_, timeoutMs); }
 
 }  // namespace skr::e2e

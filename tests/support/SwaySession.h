@@ -31,10 +31,6 @@ public:
     bool Launch(const std::string& program, const std::vector<std::string>& env);
     // The screen as 0x00RRGGBB rows (empty when grim fails).
     std::vector<uint32_t> Screenshot(int& width, int& height);
-    // Waits for an area of width x height physical pixels all black but for
-    // less than a third of its rows and columns (a program's first frame)
-    // on a screen that is not black; its corner.
-    bool FindBlackArea(int width, int height, int timeoutMs, int& left, int& top);
     // Presses and releases the left button at a physical pixel.
     bool Click(int x, int y);
     // sway's tree of windows as JSON (swaymsg -t get_tree).

@@ -174,12 +174,13 @@ XSession::~XSession() {
     if (!errorLog_.empty()) std::remove(errorLog_.c_str());
 }
 
-std::string XSession::ProgramErrors() const {
-    const std::vector<uint8_t> log = test::TryReadFile(errorLog_).value_or(std::vector<uint8_t>{});
+std::string LogTail(const std::string& errorLog) {
+    const std::vector<uint8_t> log = test::TryReadFile(errorLog).value_or(std::vector<uint8_t>{});
     const std::string text(log.begin(), log.end());
-    // The end says most: the last lines before the program ended.
     return text.size() > 4000 ? text.substr(text.size() - 4000) : text;
 }
+
+std::string XSession::ProgramErrors() const { return LogTail(errorLog_); }
 
 bool XSession::StartWindowManager() {
     windowManager_ = Spawn({"openbox"}, {"DISPLAY=" + name_});
@@ -538,17 +539,19 @@ void XSession::RequestClose(Window w) {
     XFlush(display_);
 }
 
-int XSession::WaitExit(int timeoutMs) {
+int WaitForExit(pid_t& pid, int timeoutMs) {
     for (int waited = 0; waited <= timeoutMs; waited += 20) {
         int status = 0;
-        if (waitpid(program_, &status, WNOHANG) == program_) {
-            program_ = -1;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         }
         Sleep(20);
     }
     return -1;
 }
+
+int XSession::WaitExit(int timeoutMs) { return WaitForExit(program_, timeoutMs); }
 
 WinePrefix::WinePrefix(const std::string& program, int dpi) {
     namespace fs = std::filesystem;

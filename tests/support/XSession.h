@@ -19,6 +19,11 @@ namespace skr::e2e {
 // starts). Its error output goes to `errorLog` when one is named.
 pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
             const std::string& errorLog = {}, bool ownGroup = false);
+// The exit code of a child started so (then `pid` is -1), or -1 when it has
+// not ended within the time or was killed.
+int WaitForExit(pid_t& pid, int timeoutMs);
+// The end of a child's error log (the last lines before it ended say most).
+std::string LogTail(const std::string& errorLog);
 
 // In an image of 0x00RRGGBB rows: the bounds of the rows and columns with
 // at least `least` black pixels (a black window on a desktop that is not),
